@@ -1,0 +1,104 @@
+// Moving the bar by its button, snapping it to the work area, and sizing it from its right edge.
+#include "../plugin/state.h"
+#include "../command/textrules.h"
+#include "bar.h"
+
+const UINT DRAG_MOVE_FLAGS = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING;
+
+void ResizeBar(int width, int height)
+{
+    // Z-order and activation are deliberately not suppressed.
+    SetWindowPos(State.bar, HWND_TOP, 0, 0, width, height, SWP_NOMOVE);
+    SetWindowPos(State.combo, HWND_TOP, 0, 0, width - COMBO_MARGIN, COMBO_LIST_HEIGHT, SWP_NOMOVE);
+}
+
+LRESULT HitTestGrip(LRESULT hitCode, int screenX)
+{
+    POINT point = {screenX, 0};
+    ScreenToClient(State.bar, &point);
+    // The two rightmost columns act as a sizing border; the bar has no frame of its own.
+    if (State.width - 3 < point.x && point.x < State.width)
+        return HTRIGHT;
+    return hitCode;
+}
+
+void BeginDrag(HWND window, int clientX)
+{
+    if (clientX >= BUTTON_AREA_WIDTH)
+        return;
+    SetCapture(window);
+    GetCursorPos(&State.lastCursor);
+    State.dragging = 1;
+}
+
+void EndDrag()
+{
+    if (State.dragging)
+        State.dragging = 0;
+    ReleaseCapture();
+}
+
+void DragMove()
+{
+    POINT cursor;
+    RECT rect;
+    if (!GetCursorPos(&cursor) || !GetWindowRect(State.bar, &rect))
+        return;
+
+    // The last position always takes the cursor, also when the bar is held back below: the bar
+    // follows the cursor's movement, it does not wait for the cursor to return.
+    int dx = cursor.x - State.lastCursor.x;
+    State.lastCursor.x = cursor.x;
+    int x = rect.left + dx;
+    int dy = cursor.y - State.lastCursor.y;
+    State.lastCursor.y = cursor.y;
+    int y = rect.top + dy;
+
+    int w = State.collapsed ? COLLAPSED_WIDTH : State.width;
+    int s = State.snap;
+    if (s != 0) {
+        RECT work;
+        SetRectEmpty(&work);
+        if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+            // Only while moving toward an edge; each test sees the ones before.
+            if (work.left - s <= x && x <= work.left + s && dx < 0)
+                x = work.left;
+            if (work.right - s <= x + w && x + w <= work.right + s && dx > 0)
+                x = work.right - w;
+            if (work.top - s <= y && y <= work.top + s && dy < 0)
+                y = work.top;
+            if (work.bottom - s <= y + State.barHeight && y + State.barHeight <= work.bottom + s &&
+                dy > 0)
+                y = work.bottom - State.barHeight;
+        }
+    }
+
+    // The smaller of size and 32: a wide bar may leave the screen until only its button shows.
+    if (x < 0)
+        x = 0;
+    int maxX = GetSystemMetrics(SM_CXSCREEN) - MinInt(State.width, ALWAYS_VISIBLE);
+    if (x > maxX)
+        x = maxX;
+    if (y < 0)
+        y = 0;
+    int maxY = GetSystemMetrics(SM_CYSCREEN) - MinInt(State.barHeight, ALWAYS_VISIBLE);
+    if (y > maxY)
+        y = maxY;
+
+    SetWindowPos(State.bar, NULL, x, y, 0, 0, DRAG_MOVE_FLAGS);
+}
+
+void SizeBarTo(RECT* proposed)
+{
+    // A sizing message may come from anyone: an absent rectangle is ignored.
+    if (!proposed)
+        return;
+    int w = proposed->right - proposed->left;
+    int h = proposed->bottom - proposed->top;
+    if (w < MIN_BAR_WIDTH) {
+        proposed->right = proposed->left + MIN_BAR_WIDTH;
+        w = MIN_BAR_WIDTH;
+    }
+    ResizeBar(w, h);
+    State.width = w;
+}

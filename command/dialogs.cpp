@@ -1,0 +1,67 @@
+// The open-file dialog, the host's properties request and the host's theme tool.
+#include "../plugin/state.h"
+#include "../host/kelvor.h"
+#include "../host/messages.h"
+#include "command.h"
+#include <commdlg.h>
+
+static const char FileFilter[] =
+    "Application (*.exe;*.com;*.bat)\0*.exe;*.com;*.bat\0"
+    "Documents (*.txt;*.doc)\0*.txt;*.doc\0"
+    "All Files (*.*)\0*.*\0";
+
+const DWORD OPEN_FLAGS = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+// The record without the later extension fields, which every version of the dialog accepts.
+const DWORD OPENFILENAME_SIZE = 76;
+const int HOST_TEXT_BUFFER = 264;
+static const char ThemeToolName[] = "vestrad.exe";
+
+BOOL ChooseFile()
+{
+    char windowsFolder[MAX_PATH];
+    GetWindowsDirectoryA(windowsFolder, MAX_PATH);
+    State.CommandBuffer[0] = '\0';
+
+    OPENFILENAMEA request;
+    ZeroMemory(&request, sizeof request);
+    request.lStructSize = OPENFILENAME_SIZE;
+    request.hwndOwner = State.bar;
+    request.hInstance = State.instance;
+    request.lpstrFilter = FileFilter;
+    request.lpstrFile = State.CommandBuffer;
+    request.nMaxFile = COMMAND_TEXT_MAX;
+    request.lpstrInitialDir = windowsFolder;
+    request.Flags = OPEN_FLAGS;
+
+    SendMessageA(State.host.mainWindow, HOSTMSG_DIALOGOPENING, 0, 0);
+    BOOL chosen = GetOpenFileNameA(&request);
+    SendMessageA(State.host.mainWindow, HOSTMSG_DIALOGCLOSED, 0, 0);
+    if (!chosen)
+        State.CommandBuffer[0] = '\0';
+    return chosen ? TRUE : FALSE;
+}
+
+// The host promises at most 262 characters; a longer text is cut to fit rather than overrun.
+void ShowProperties()
+{
+    char request[HOST_TEXT_BUFFER];
+    request[0] = '/';
+    request[1] = '\0';
+    HostPluginRecord* record = State.host.plugin;
+    if (record && record->text)
+        lstrcpynA(request + 1, record->text, HOST_TEXT_BUFFER - 1);
+    SendMessageA(State.host.mainWindow, HOSTMSG_PROPERTIES, 0, (LPARAM)request);
+}
+
+// A host folder too long for the tool's path is skipped: a cut path would start another program.
+void RunThemeTool()
+{
+    const char* folder = State.host.hostFolder;
+    if (!folder)
+        return;
+    char path[HOST_TEXT_BUFFER];
+    if (lstrlenA(folder) + lstrlenA(ThemeToolName) >= HOST_TEXT_BUFFER)
+        return;
+    strcopy(strecopy(path, folder), ThemeToolName);
+    Run(path, 0, 0, 1, 0);
+}

@@ -1,0 +1,85 @@
+// The input line: Return and Escape, and the three roads a line can take.
+#include "../plugin/state.h"
+#include "../host/kelvor.h"
+#include "command.h"
+#include "textrules.h"
+
+LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The key is acted on first and passed on afterwards, so the edit control still sees it.
+    if (message == WM_KEYDOWN) {
+        BYTE key = LOBYTE(wParam);
+        if (key == VK_RETURN)
+            ExecuteInput();
+        else if (key == VK_ESCAPE)
+            SendMessageA(window, WM_SETTEXT, 0, 0);
+    }
+    return CallWindowProcA(State.previousEditProc, window, message, wParam, lParam);
+}
+
+// A browser path with a blank is quoted, or CreateProcessA may start C:\Program.exe for
+// C:\Program Files\...; without short names the path keeps its blanks.
+static char* AppendProgram(char* end, const char* program)
+{
+    bool blank = false;
+    for (const char* c = program; *c; c++)
+        if (*c == ' ')
+            blank = true;
+    if (!blank)
+        return strecopy(end, program);
+    end = strecopy(end, "\"");
+    end = strecopy(end, program);
+    return strecopy(end, "\"");
+}
+
+static bool LaunchBrowser()
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+
+    char browser[COMMAND_TEXT_MAX];
+    FindBrowser(browser);
+
+    char target[COMMAND_TEXT_MAX + 2];  // the line and two added quotes
+    strcopy(target, State.CommandBuffer);
+    if (!IsQuoted(target))
+        Quote(target);
+
+    // Quoted browser path, one blank, quoted target.
+    char commandLine[COMMAND_TEXT_MAX + 2 + 1 + sizeof target];
+    char* end = AppendProgram(commandLine, browser);
+    end = strecopy(end, " ");
+    strcopy(end, target);
+
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (!CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, CREATE_DEFAULT_ERROR_MODE, NULL, NULL,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
+void ExecuteInput()
+{
+    State.CommandBuffer[0] = '\0';  // stays empty should the line not answer
+    SendMessageA(State.input, WM_GETTEXT, COMMAND_TEXT_MAX, (LPARAM)State.CommandBuffer);
+    if (State.CommandBuffer[0] == '\0')
+        return;
+    if (State.CommandBuffer[0] == '.') {
+        RunDotCommand(State.CommandBuffer + 1);
+        return;
+    }
+    if (!IsWebTarget(State.CommandBuffer) || !LaunchBrowser()) {
+        // A browser that will not start leaves the line to the shell, which may still open it.
+        ShellRun();
+        return;
+    }
+    AddToHistory(State.CommandBuffer);  // as typed, not the quoted form
+    State.CommandBuffer[0] = '\0';
+    SendMessageA(State.input, WM_SETTEXT, 0, 0);
+}

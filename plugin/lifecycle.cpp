@@ -1,0 +1,148 @@
+// Load, start and stop: the module's entry points and the construction of the bar.
+#include "state.h"
+#include "../host/kelvor.h"
+#include "../host/messages.h"
+#include "../bar/bar.h"
+#include "../command/command.h"
+#include "../res/resource.h"
+#include <shlwapi.h>
+
+PluginState State;
+
+static const int BUTTON_IMAGE_IDS[IMAGE_COUNT] = {IDB_COLLAPSED, IDB_FOCUSED, IDB_IDLE};
+const UINT BAR_CLASS_STYLE = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+const DWORD BAR_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+const DWORD COMBO_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL |
+                          CBS_AUTOHSCROLL | CBS_DROPDOWN;
+const int COMBO_CREATE_HEIGHT = 260;  // includes the drop-down list
+const int INPUT_LIMIT = COMMAND_TEXT_MAX - 1;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        State.instance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+static void RegisterBarClass(BOOL* registered)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.style = BAR_CLASS_STYLE;
+    windowClass.lpfnWndProc = BarWndProc;
+    windowClass.hInstance = State.instance;
+    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    windowClass.hIcon = (HICON)LoadImageA(State.instance, MAKEINTRESOURCEA(IDI_BAR), IMAGE_ICON,
+                                          32, 32, LR_SHARED);
+    windowClass.lpszClassName = BarClassName;
+    *registered = RegisterClassA(&windowClass) != 0;
+}
+
+static void AttachAutoComplete()
+{
+    State.autoCompleteLibrary = LoadLibraryA("shlwapi.dll");
+    if (!State.autoCompleteLibrary)
+        return;
+    State.autoCompleteEntry =
+        (AutoCompleteProc)(void*)GetProcAddress(State.autoCompleteLibrary, "SHAutoComplete");
+    if (!State.autoCompleteEntry)
+        return;
+    SendMessageA(State.host.mainWindow, HOSTMSG_AUTOCOMPLETE, 0, 0);
+    State.autoCompleteEntry(State.input, SHACF_FILESYSTEM | SHACF_URLHISTORY | SHACF_URLMRU);
+}
+
+extern "C" void __stdcall InitGlobalModule(HostContext* context)
+{
+    if (!context || context->size < HOST_CONTEXT_SIZE)
+        return;
+    // Exactly 112 bytes, whatever size the host states: the other bytes are not ours.
+    CopyMemory(&State.host, context, HOST_CONTEXT_SIZE);
+
+    BOOL registered;
+    RegisterBarClass(&registered);
+    if (!registered)
+        return;
+
+    for (int i = 0; i < IMAGE_COUNT; i++)
+        State.images[i] = (HBITMAP)LoadImageA(State.instance, MAKEINTRESOURCEA(BUTTON_IMAGE_IDS[i]),
+                                              IMAGE_BITMAP, 0, 0, 0);
+    LoadSettings();
+    State.BrowserPath[0] = '\0';
+    State.dragging = 0;
+    State.layeredStyle = LayeredStyle(0, State.transparency > 0 ? 1 : 0);
+
+    DWORD exStyle = State.layeredStyle;
+    if (SendMessageA(State.host.mainWindow, HOSTMSG_ASKTOPMOST, 0, 0) == 0)
+        exStyle |= WS_EX_TOPMOST;
+
+    // The handle is recorded only when creation returns: messages during creation see no bar.
+    State.bar = CreateWindowExA(exStyle, BarClassName, BarTitle, BAR_STYLE, State.xPos, State.yPos,
+                                State.width, 0, NULL, NULL, State.instance, NULL);
+    SetWindowLongA(State.bar, GWL_USERDATA, BAR_WINDOW_TAG);
+    if (State.layeredStyle != 0)
+        SetLayered(State.bar, 0, OpacityOf(State.transparency), LWA_ALPHA);
+
+    State.combo = CreateWindowExA(0, "COMBOBOX", NULL, COMBO_STYLE, BUTTON_AREA_WIDTH, 2,
+                                  State.width - COMBO_MARGIN, COMBO_CREATE_HEIGHT, State.bar, NULL,
+                                  State.instance, NULL);
+    State.input = GetWindow(State.combo, GW_CHILD);
+    State.previousEditProc =
+        (WNDPROC)SetWindowLongPtrA(State.input, GWLP_WNDPROC, (LONG_PTR)EditSubclassProc);
+    SendMessageA(State.combo, WM_SETFONT, (WPARAM)GetStockObject(ANSI_VAR_FONT), 0);
+    // The input line then takes no more than CommandBuffer holds.
+    SendMessageA(State.combo, CB_LIMITTEXT, INPUT_LIMIT, 0);
+
+    RECT comboRect;
+    SetRectEmpty(&comboRect);
+    GetWindowRect(State.combo, &comboRect);
+    State.barHeight = comboRect.bottom - comboRect.top + 4;
+
+    // Raises WM_SIZE, which records the width and saves the limited settings.
+    SetWindowPos(State.bar, NULL, 0, 0, State.width, State.barHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    State.savedWidth = State.width;
+    if (State.collapsed)
+        ResizeBar(COLLAPSED_WIDTH, State.barHeight);
+
+    // No position is ever requested: the registration only brings the full-screen notifications.
+    ZeroMemory(&State.appBar, sizeof State.appBar);
+    State.appBar.cbSize = sizeof(APPBARDATA);
+    State.appBar.hWnd = State.bar;
+    State.appBar.uCallbackMessage = BARMSG_APPBAR;
+    SHAppBarMessage(ABM_NEW, &State.appBar);
+
+    if (State.autoComplete)
+        AttachAutoComplete();
+
+    HostPluginRecord* record = State.host.plugin;
+    if (record) {
+        record->window = State.bar;
+        record->flags |= PLUGIN_FLAG_HAS_WINDOW;
+    }
+    ShowWindow(State.bar, SW_SHOWNA);
+}
+
+extern "C" void __stdcall DoneModule()
+{
+    if (State.bar) {
+        SHAppBarMessage(ABM_REMOVE, &State.appBar);
+        SendMessageA(State.bar, WM_CANCELMODE, 0, 0);  // ends a drag and releases the capture
+        DestroyWindow(State.bar);
+        State.bar = NULL;
+        State.combo = NULL;
+        State.input = NULL;
+    }
+    // Freed only after the input line it served is gone.
+    if (State.autoCompleteLibrary)
+        FreeLibrary(State.autoCompleteLibrary);
+    State.autoCompleteLibrary = NULL;
+    State.autoCompleteEntry = NULL;
+    for (int i = 0; i < IMAGE_COUNT; i++) {
+        if (State.images[i])
+            DeleteObject(State.images[i]);
+        State.images[i] = NULL;
+    }
+    UnregisterClassA(BarClassName, State.instance);
+}

@@ -1,0 +1,54 @@
+// The module's one global record, zero at load and owned by the module while it is loaded.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+#include "../host/records.h"
+
+typedef HRESULT (WINAPI* AutoCompleteProc)(HWND, DWORD);
+
+enum ButtonImage { IMAGE_COLLAPSED, IMAGE_FOCUSED, IMAGE_IDLE, IMAGE_COUNT };
+
+const int COMMAND_TEXT_MAX = MAX_PATH;  // CommandBuffer, FailedCommand, BrowserPath
+
+struct PluginState {
+    HINSTANCE instance;
+    HostContext host;                // private copy of the host's record
+    PluginInfo info;
+
+    HWND bar;                        // 0 whenever no bar exists
+    HWND combo;
+    HWND input;                      // the combo box's edit control
+    WNDPROC previousEditProc;
+    HBITMAP images[IMAGE_COUNT];     // resources 100, 101, 102
+
+    int width;                       // current width, recorded by WM_SIZE
+    int barHeight;                   // combo box height + 4
+    int savedWidth;                  // what expanding returns to; stored while collapsed
+    int xPos;
+    int yPos;
+    int snap;                        // 0 switches snapping off
+    int transparency;                // percent, 0 opaque
+    BYTE collapsed;
+    BYTE dragging;
+    BYTE autoComplete;
+    POINT lastCursor;                // screen position at the previous step of a drag
+    DWORD layeredStyle;              // extended style LayeredStyle last answered
+    APPBARDATA appBar;
+    HMODULE autoCompleteLibrary;
+    AutoCompleteProc autoCompleteEntry;
+
+    char CommandBuffer[COMMAND_TEXT_MAX];
+    char FailedCommand[COMMAND_TEXT_MAX];
+    char BrowserPath[COMMAND_TEXT_MAX];
+};
+
+extern PluginState State;
+
+// Settings in the host configuration, section "Abrivel".
+void LoadSettings();
+void SaveSettings();
+extern const OptionDescriptor OptionTable[7];
+extern const char AboutText[];
+extern const char PluginName[];
+extern const char BarClassName[];
+extern const char BarTitle[];

@@ -1,0 +1,12 @@
+// Hooks of the stand-in helper library for tests and tools; the plug-in never uses them.
+#pragma once
+#include "../../host/kelvor.h"
+
+extern "C" {
+// Called for every configuration call and every Run: the call's name, the key or program, and
+// the value read, written or (for FindSection) 1 when writing.
+typedef void(__stdcall* KelvorObserver)(const char* call, const char* key, int value);
+void __stdcall KelvorSetObserver(KelvorObserver callback);
+// Whether LayeredStyle reports layered windows as available (1, the default) or not (0).
+void __stdcall KelvorSetLayeredAvailable(int available);
+}

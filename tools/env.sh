@@ -1,0 +1,43 @@
+# Sourced by the tools: the build folder, a throwaway Wine prefix under it, a display.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${ORVEL_BUILD:-$root/build}
+export WINEPREFIX=$build/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+
+configure_and_build() {
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+  cmake --build "$build" -j"$(nproc)"
+}
+
+# A prefix of the build's own; never the user's ~/.wine.
+make_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
+
+# Starts Xvfb on a free display unless one is given; sets DISPLAY.
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${ORVEL_OWN_DISPLAY:-}" ]; then return; fi
+  local n=${ORVEL_DISPLAY_NUMBER:-$((90 + RANDOM % 100))}
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+}
+
+stop_display() { [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; true; }
+
+# One wineserver for the whole run: each Wine program then starts in well under a second.
+# Wine's own services start with the first program and outlive it; started here, away from
+# ctest's output pipes, they do not hold a test's output open (ctest would wait for them).
+start_wineserver() {
+  wineserver -p
+  wine wineboot.exe </dev/null >/dev/null 2>&1 || true
+}
+stop_wineserver() { wineserver -k 2>/dev/null || true; }
