@@ -12,18 +12,47 @@ BYTE* recordBlock;   // guard, 216-byte record, guard
 BYTE* textBlock;     // guard, text buffer, guard
 const int TEXT_SIZE = 1200;
 
-void RecordMessage(UINT messageId, WPARAM wParam, LPARAM lParam)
+// InSendMessage tells nothing for a send from the same thread, so posted messages are told by
+// the message-retrieval hook, which sees every message taken from the queue, in any loop.
+HHOOK retrievalHook;
+MSG retrieved;
+bool retrievedPending;
+
+LRESULT CALLBACK RetrievalHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG* msg = (const MSG*)lParam;
+        if (msg->hwnd && msg->hwnd == Host.mainWindow) {
+            retrieved = *msg;
+            retrievedPending = true;
+        }
+    }
+    return CallNextHookEx(retrievalHook, code, wParam, lParam);
+}
+
+bool ArrivedPosted(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam)
+{
+    if (retrievedPending && retrieved.hwnd == window && retrieved.message == messageId &&
+        retrieved.wParam == wParam && retrieved.lParam == lParam) {
+        retrievedPending = false;
+        return true;
+    }
+    return false;
+}
+
+void RecordMessage(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam)
+{
+    bool wasPosted = ArrivedPosted(window, messageId, wParam, lParam);
     if (!(Host.recordMask & RECORD_HOST_MESSAGES))
         return;
-    message m = {messageId, InSendMessage() ? sent : posted, wParam, lParam, nullptr};
+    message m = {messageId, wasPosted ? posted : sent, wParam, lParam, nullptr};
     add_message(&m);
 }
 
 LRESULT CALLBACK HostWndProc(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam)
 {
     if (messageId >= 0x7F00 && messageId <= 0x7FFF) {
-        RecordMessage(messageId, wParam, lParam);
+        RecordMessage(window, messageId, wParam, lParam);
         if (messageId == HOSTMSG_COMMAND && lParam) {
             HostCommand command;
             CopyMemory(&command, (const void*)lParam, sizeof command);
@@ -174,6 +203,9 @@ void CreateTestHost()
     Host.mainWindow = CreateWindowExA(0, HostClass, "test host", WS_OVERLAPPEDWINDOW, 600, 500, 200,
                                       100, NULL, NULL, windowClass.hInstance, NULL);
     Host.memoryDC = CreateCompatibleDC(NULL);
+    retrievedPending = false;
+    if (!retrievalHook)
+        retrievalHook = SetWindowsHookExA(WH_GETMESSAGE, RetrievalHook, NULL, GetCurrentThreadId());
 
     if (!recordBlock) {
         recordBlock = (BYTE*)VirtualAlloc(NULL, GUARD_SIZE * 2 + sizeof(HostPluginRecord),
