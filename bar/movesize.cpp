@@ -31,15 +31,24 @@ void BeginDrag(HWND window, int clientX)
     State.dragging = 1;
 }
 
+// Whether or not a drag was under way, the bar gives up its capture; a capture that another
+// window of the thread holds is not the bar's to release.
 void EndDrag()
 {
     if (State.dragging)
         State.dragging = 0;
-    ReleaseCapture();
+    if (GetCapture() == State.bar)
+        ReleaseCapture();
 }
 
 void DragMove()
 {
+    // A window that took the capture ended the drag; without this the bar would follow a cursor
+    // that merely passes over it, with no button held.
+    if (GetCapture() != State.bar) {
+        State.dragging = 0;
+        return;
+    }
     POINT cursor;
     RECT rect;
     if (!GetCursorPos(&cursor) || !GetWindowRect(State.bar, &rect))
@@ -95,6 +104,11 @@ void SizeBarTo(RECT* proposed)
         return;
     int w = proposed->right - proposed->left;
     int h = proposed->bottom - proposed->top;
+    // Only the right edge sizes the bar: a rectangle with no height of its own keeps the bar's.
+    if (h <= 0) {
+        h = State.barHeight;
+        proposed->bottom = proposed->top + h;
+    }
     if (w < MIN_BAR_WIDTH) {
         proposed->right = proposed->left + MIN_BAR_WIDTH;
         w = MIN_BAR_WIDTH;
