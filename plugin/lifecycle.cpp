@@ -53,6 +53,16 @@ static void AttachAutoComplete()
     State.autoCompleteEntry(State.input, SHACF_FILESYSTEM | SHACF_URLHISTORY | SHACF_URLMRU);
 }
 
+// ResizeBar's sizing, without activation: ResizeBar does not suppress it, and on a collapsed
+// start the still hidden bar would take over from the window that is active.
+static void CollapseAtStart()
+{
+    SetWindowPos(State.bar, NULL, 0, 0, COLLAPSED_WIDTH, State.barHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(State.combo, NULL, 0, 0, COLLAPSED_WIDTH - COMBO_MARGIN, COMBO_LIST_HEIGHT,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 extern "C" void __stdcall InitGlobalModule(HostContext* context)
 {
     if (!context || context->size < HOST_CONTEXT_SIZE)
@@ -77,7 +87,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     if (SendMessageA(State.host.mainWindow, HOSTMSG_ASKTOPMOST, 0, 0) == 0)
         exStyle |= WS_EX_TOPMOST;
 
-    // The handle is recorded only when creation returns: messages during creation see no bar.
+    // Recorded only when creation returns: messages sent during creation see no bar yet.
     State.bar = CreateWindowExA(exStyle, BarClassName, BarTitle, BAR_STYLE, State.xPos, State.yPos,
                                 State.width, 0, NULL, NULL, State.instance, NULL);
     SetWindowLongA(State.bar, GWL_USERDATA, BAR_WINDOW_TAG);
@@ -99,12 +109,14 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     GetWindowRect(State.combo, &comboRect);
     State.barHeight = comboRect.bottom - comboRect.top + 4;
 
+    // Set before the sizing below: its save stores the saved width when the bar starts collapsed,
+    // and the configured width must not be overwritten by a stale or zero one on the way.
+    State.savedWidth = State.width;
     // Raises WM_SIZE, which records the width and saves the limited settings.
     SetWindowPos(State.bar, NULL, 0, 0, State.width, State.barHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    State.savedWidth = State.width;
     if (State.collapsed)
-        ResizeBar(COLLAPSED_WIDTH, State.barHeight);
+        CollapseAtStart();
 
     // No position is ever requested: the registration only brings the full-screen notifications.
     ZeroMemory(&State.appBar, sizeof State.appBar);

@@ -4,7 +4,8 @@ build=${ORVEL_BUILD:-$root/build}
 export WINEPREFIX=$build/wineprefix
 export WINEARCH=win32
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# A crash must end the program, not wait in the debugger until the test times out.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
 
 configure_and_build() {
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null

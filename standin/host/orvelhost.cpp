@@ -9,7 +9,6 @@
 #include <string.h>
 #include "../../host/records.h"
 #include "../../host/messages.h"
-#include "../../host/records.h"
 
 typedef PluginInfo*(__stdcall* GetPluginInfoProc)();
 typedef void(__stdcall* InitGlobalModuleProc)(HostContext*);
@@ -64,7 +63,31 @@ static const char* ActionName(DWORD code)
     return "unknown";
 }
 
-static const char* HowSent() { return InSendMessage() ? "sent" : "posted"; }
+// InSendMessage tells nothing about a send from the same thread, and the plug-in runs on this
+// one: a message counts as posted when the retrieval hook saw it leave the queue, in our loop or
+// in any modal loop the plug-in runs.
+static HHOOK retrievalHook;
+static MSG retrieved;
+static bool retrievedPending;
+
+static LRESULT CALLBACK RetrievalHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        retrieved = *(const MSG*)lParam;
+        retrievedPending = true;
+    }
+    return CallNextHookEx(retrievalHook, code, wParam, lParam);
+}
+
+static const char* HowSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (retrievedPending && retrieved.hwnd == window && retrieved.message == message &&
+        retrieved.wParam == wParam && retrieved.lParam == lParam) {
+        retrievedPending = false;
+        return "posted";
+    }
+    return "sent";
+}
 
 static void ShowOptions(HWND window)
 {
@@ -73,7 +96,6 @@ static void ShowOptions(HWND window)
                          info ? info->name : "?", configPath);
     for (int i = 0; info && i < info->optionCount && used < (int)sizeof text - 128; i++) {
         const OptionDescriptor* option = &info->options[i];
-        int value = GetPrivateProfileIntA("Abrivel", option->key, option->defaultValue, configPath);
         char stored[32];
         GetPrivateProfileStringA("Abrivel", option->key, "", stored, sizeof stored, configPath);
         used += _snprintf(text + used, sizeof text - used, "%s = %s%s  (kind 0x%lX, default %d",
@@ -83,44 +105,49 @@ static void ShowOptions(HWND window)
             used += _snprintf(text + used, sizeof text - used, ", %d to %d", option->minimum,
                               option->maximum);
         used += _snprintf(text + used, sizeof text - used, ")\r\n");
-        (void)value;
     }
     MessageBoxA(window, text, "Plug-in properties", MB_OK);
 }
 
 static LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const char* how = message >= WM_USER ? HowSent(window, message, wParam, lParam) : "";
     switch (message) {
     case HOSTMSG_ASKTOPMOST:
-        Log("0x7FBE z-order query (%s): answered %d", HowSent(), answerTopmost);
+        Log("0x7FBE z-order query (%s): answered %d", how, answerTopmost);
         return answerTopmost;
     case HOSTMSG_AUTOCOMPLETE:
-        Log("0x7FBF auto-completion about to be attached (%s)", HowSent());
+        Log("0x7FBF auto-completion about to be attached (%s)", how);
         return 0;
     case HOSTMSG_WALLPAPERS:
-        Log("0x7FD7 Wallpapers (%s)", HowSent());
+        Log("0x7FD7 Wallpapers (%s)", how);
         return 0;
     case HOSTMSG_PROPERTIES:
-        Log("0x7FD9 Properties (%s): \"%s\"", HowSent(), lParam ? (const char*)lParam : "");
+        Log("0x7FD9 Properties (%s): \"%s\"", how, lParam ? (const char*)lParam : "");
         ShowOptions(window);
         return 0;
     case HOSTMSG_DIALOGCLOSED:
-        Log("0x7FE1 dialog closed (%s)", HowSent());
+        Log("0x7FE1 dialog closed (%s)", how);
         return 0;
     case HOSTMSG_DIALOGOPENING:
-        Log("0x7FE2 dialog opening (%s)", HowSent());
+        Log("0x7FE2 dialog opening (%s)", how);
         return 0;
     case HOSTMSG_SETUPCLOCK:
-        Log("0x7FEC SetupClock (%s)", HowSent());
+        Log("0x7FEC SetupClock (%s)", how);
         return 0;
     case HOSTMSG_COMMAND: {
         DWORD code = lParam ? ((const HostCommand*)lParam)->action : 0;
-        Log("0x7FF1 host command (%s): action %lu %s", HowSent(), (unsigned long)code,
+        Log("0x7FF1 host command (%s): action %lu %s", how, (unsigned long)code,
             ActionName(code));
         if (code == HOSTACTION_ABOUT && info)
             MessageBoxA(window, info->about, "About", MB_OK);
         return 0;
     }
+    default:
+        if (message >= WM_USER && message < 0xC000)
+            Log("0x%04X unknown private message (%s): wParam 0x%lX, lParam 0x%lX", message, how,
+                (unsigned long)wParam, (unsigned long)lParam);
+        break;
     case WM_SIZE:
         if (logList)
             MoveWindow(logList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -159,6 +186,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "OrvelStandInHost";
+    retrievalHook = SetWindowsHookExA(WH_GETMESSAGE, RetrievalHook, NULL, GetCurrentThreadId());
     RegisterClassA(&windowClass);
     int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     HWND mainWindow = CreateWindowExA(0, windowClass.lpszClassName, "OrvelCmd stand-in host",
@@ -210,6 +238,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     done();
     DeleteDC(context.memoryDC);
     FreeLibrary(module);
+    if (retrievalHook)
+        UnhookWindowsHookEx(retrievalHook);
     Log("stopped");
     return 0;
 }

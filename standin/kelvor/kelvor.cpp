@@ -1,6 +1,8 @@
 // Stand-in for the host's helper library, written from what the plug-in relies on.
-// The configuration reference is the path of an INI file; a cursor remembers that path and
-// the section it was pointed at. Writes go to the file at once.
+// The configuration reference is the path of an INI file; a cursor remembers that path, whether
+// it was opened for writing and the section it was pointed at. Values set through a writing
+// cursor are held back and reach the file only when CloseCFGw ends the sequence, as with the
+// host's own library: a caller that forgets to close loses its writes.
 #include <windows.h>
 #include <shellapi.h>
 #include "kelvor_test.h"
@@ -9,9 +11,31 @@ namespace {
 
 struct Cursor {
     const char* file;
-    char section[32];
+    int writing;
+    char section[28];
 };
 static_assert(sizeof(Cursor) <= 36, "a cursor is 36 bytes");
+
+// Values set but not yet stored; a cursor lives on its caller's stack, so entries are matched by
+// its address and dropped when it is opened again.
+struct Pending {
+    const Cursor* cursor;
+    char section[28];
+    char key[64];
+    int value;
+};
+const int PENDING_MAX = 64;
+Pending pending[PENDING_MAX];
+int pendingCount;
+
+void DropPending(const Cursor* cursor)
+{
+    int kept = 0;
+    for (int i = 0; i < pendingCount; i++)
+        if (pending[i].cursor != cursor)
+            pending[kept++] = pending[i];
+    pendingCount = kept;
+}
 
 KelvorObserver observer = nullptr;
 int layeredAvailable = 1;
@@ -72,6 +96,8 @@ char* __stdcall strecopy(char* destination, const char* source)
 
 void __stdcall strmoven(char* destination, const char* source, int count)
 {
+    if (count < 0)
+        count = 0;
     CopyMemory(destination, source, count);
     destination[count] = '\0';
 }
@@ -133,8 +159,10 @@ void __stdcall CloseCFGr(ConfigCursor* cursor)
 void __stdcall OpenCFGw(void* configuration, ConfigCursor* cursor)
 {
     Cursor* c = (Cursor*)cursor;
+    DropPending(c);
     ZeroMemory(c, sizeof(ConfigCursor));
     c->file = (const char*)configuration;
+    c->writing = 1;
     Notify("OpenCFGw", nullptr, 0);
 }
 
@@ -142,8 +170,17 @@ void __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor
 {
     (void)reserved;
     Cursor* c = (Cursor*)cursor;
-    if (c->file && c->file == configuration)
+    if (c->writing && c->file && c->file == configuration) {
+        for (int i = 0; i < pendingCount; i++) {
+            if (pending[i].cursor != c)
+                continue;
+            char text[16];
+            wsprintfA(text, "%d", pending[i].value);
+            WritePrivateProfileStringA(pending[i].section, pending[i].key, text, c->file);
+        }
         WritePrivateProfileStringA(NULL, NULL, NULL, c->file);  // flush the profile cache
+    }
+    DropPending(c);
     ZeroMemory(cursor, sizeof(ConfigCursor));
     Notify("CloseCFGw", nullptr, 0);
 }
@@ -151,7 +188,7 @@ void __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor
 void __stdcall FindSection(const char* section, int forWriting, ConfigCursor* cursor)
 {
     Cursor* c = (Cursor*)cursor;
-    lstrcpynA(c->section, section, sizeof c->section);
+    lstrcpynA(c->section, section ? section : "", sizeof c->section);
     Notify("FindSection", section, forWriting);
 }
 
@@ -188,11 +225,23 @@ void __stdcall SetCFGInt(const char* key, int value, ConfigCursor* cursor)
 {
     Cursor* c = (Cursor*)cursor;
     Notify("SetCFGInt", key, value);
-    if (!c->file || !c->section[0])
+    // A reading cursor, or one not pointed at a section, stores nothing.
+    if (!c->writing || !c->file || !c->section[0] || !key || !key[0])
         return;
-    char text[16];
-    wsprintfA(text, "%d", value);
-    WritePrivateProfileStringA(c->section, key, text, c->file);
+    Pending* entry = nullptr;
+    for (int i = 0; i < pendingCount && !entry; i++)
+        if (pending[i].cursor == c && !lstrcmpiA(pending[i].section, c->section) &&
+            !lstrcmpiA(pending[i].key, key))
+            entry = &pending[i];
+    if (!entry) {
+        if (pendingCount == PENDING_MAX)
+            return;
+        entry = &pending[pendingCount++];
+        entry->cursor = c;
+        lstrcpynA(entry->section, c->section, sizeof entry->section);
+        lstrcpynA(entry->key, key, sizeof entry->key);
+    }
+    entry->value = value;
 }
 
 DWORD __stdcall LayeredStyle(int reserved, unsigned char wanted)
