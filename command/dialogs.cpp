@@ -4,6 +4,7 @@
 #include "../host/messages.h"
 #include "command.h"
 #include <commdlg.h>
+#include <stddef.h>
 
 static const char FileFilter[] =
     "Application (*.exe;*.com;*.bat)\0*.exe;*.com;*.bat\0"
@@ -13,13 +14,18 @@ static const char FileFilter[] =
 const DWORD OPEN_FLAGS = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 // The record without the later extension fields, which every version of the dialog accepts.
 const DWORD OPENFILENAME_SIZE = 76;
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == OPENFILENAME_SIZE,
+              "the record ends with its template name");
 const int HOST_TEXT_BUFFER = 264;
 static const char ThemeToolName[] = "vestrad.exe";
 
 BOOL ChooseFile()
 {
+    // A folder that could not be read, or would not fit, leaves the dialog its own default.
     char windowsFolder[MAX_PATH];
-    GetWindowsDirectoryA(windowsFolder, MAX_PATH);
+    windowsFolder[0] = '\0';
+    if (GetWindowsDirectoryA(windowsFolder, MAX_PATH) >= MAX_PATH)
+        windowsFolder[0] = '\0';
     State.CommandBuffer[0] = '\0';
 
     OPENFILENAMEA request;
@@ -29,8 +35,8 @@ BOOL ChooseFile()
     request.hInstance = State.instance;
     request.lpstrFilter = FileFilter;
     request.lpstrFile = State.CommandBuffer;
-    request.nMaxFile = COMMAND_TEXT_MAX;
-    request.lpstrInitialDir = windowsFolder;
+    request.nMaxFile = sizeof State.CommandBuffer;
+    request.lpstrInitialDir = windowsFolder[0] ? windowsFolder : NULL;
     request.Flags = OPEN_FLAGS;
 
     SendMessageA(State.host.mainWindow, HOSTMSG_DIALOGOPENING, 0, 0);

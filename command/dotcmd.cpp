@@ -11,6 +11,7 @@ enum DotCommand {
     DOT_THEME, DOT_PRINTERS, DOT_RECENT, DOT_FIND, DOT_OPEN, DOT_SCREEN, DOT_CLEARRECENT,
     DOT_DESKTOP, DOT_PROPERTIES, DOT_SITE, DOT_ERROR,
 };
+static_assert(DOT_ERROR == DOT_COMMAND_COUNT, "one number for every entry of DotCommandTable");
 
 static DWORD ActionCodeOf(int number)
 {
@@ -56,7 +57,7 @@ void RunDotCommand(const char* text)
     // Recorded before the action and whatever its outcome, by the table's name.
     if (number != DOT_NONE && number != DOT_HELP && number != DOT_CLEARHISTORY &&
         number != DOT_ERROR) {
-        char recorded[1 + 64];
+        char recorded[1 + 64];  // "." and a name, which fits the 64-character comparison buffers
         strcopy(strecopy(recorded, "."), DotCommandTable[number]);
         AddToHistory(recorded);
     }
