@@ -17,8 +17,9 @@ LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     return CallWindowProcA(State.previousEditProc, window, message, wParam, lParam);
 }
 
-// A browser path with a blank is quoted, or CreateProcessA may start C:\Program.exe for
-// C:\Program Files\...; without short names the path keeps its blanks.
+// The browser path is normally the short form and has no blank; where the volume has no short
+// names it keeps its blanks and is quoted, or CreateProcessA would read the path only up to the
+// first blank (C:\Program for C:\Program Files\...). A path without a blank stays as it is.
 static char* AppendProgram(char* end, const char* program)
 {
     bool blank = false;
@@ -48,7 +49,7 @@ static bool LaunchBrowser()
     if (!IsQuoted(target))
         Quote(target);
 
-    // Quoted browser path, one blank, quoted target.
+    // Browser path (quoted if need be), one blank, the target.
     char commandLine[COMMAND_TEXT_MAX + 2 + 1 + sizeof target];
     char* end = AppendProgram(commandLine, browser);
     end = strecopy(end, " ");

@@ -7,9 +7,14 @@
 
 const char NotFoundText[] = ".Error: not found";
 
+// A text that holds a character no file name may hold (a quote inside, as in a quoted program
+// followed by its parameters, or a '|') names no file either: the shell answers
+// ERROR_INVALID_NAME for it, not ERROR_FILE_NOT_FOUND, and it gets the same second attempt and
+// the same report.
 static bool IsNotFound(DWORD error)
 {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME;
 }
 
 // Judged by the last-error value alone: the Boolean result of ShellExecuteExA is not consulted.
@@ -20,12 +25,12 @@ static DWORD Execute(SHELLEXECUTEINFOA* request)
     return GetLastError();
 }
 
-static void RunThroughShell(const char* typed, DWORD* outcome)
+static DWORD RunThroughShell(const char* typed)
 {
     char text[COMMAND_TEXT_MAX];
     char file[COMMAND_TEXT_MAX + 2];   // the text and two added quotes
     char folder[MAX_PATH];
-    strcopy(text, typed);
+    lstrcpynA(text, typed, sizeof text);
 
     GetWindowsDirectoryA(folder, MAX_PATH);
     SHELLEXECUTEINFOA request;
@@ -44,17 +49,22 @@ static void RunThroughShell(const char* typed, DWORD* outcome)
     request.lpDirectory = folder;
     request.fMask = SEE_MASK_DOENVSUBST | SEE_MASK_FLAG_NO_UI;
     request.nShow = SW_SHOWNORMAL;
-    *outcome = Execute(&request);
-    if (!IsNotFound(*outcome))
-        return;
+    DWORD outcome = Execute(&request);
+    if (!IsNotFound(outcome))
+        return outcome;
 
     // Then as a program and its parameters, which start with the blank that ended the token.
+    // The token never outgrows the text it comes from, so file holds it.
     request.lpParameters = SplitFirstToken(text, file);
+    // Blanks, control characters and empty quotes name no program; an empty file would make
+    // the shell open the working folder instead.
+    if (file[0] == '\0')
+        return outcome;
     GetWindowsDirectoryA(folder, MAX_PATH);
     WorkingFolderOf(file, folder);
     request.lpFile = file;
     request.lpDirectory = folder;
-    *outcome = Execute(&request);
+    return Execute(&request);
 }
 
 void ShellRun()
@@ -63,7 +73,7 @@ void ShellRun()
     if (DirExists(State.CommandBuffer))
         ShellExecuteA(NULL, "explore", State.CommandBuffer, NULL, NULL, SW_SHOWNORMAL);
     else
-        RunThroughShell(State.CommandBuffer, &outcome);
+        outcome = RunThroughShell(State.CommandBuffer);
 
     if (IsNotFound(outcome)) {
         // The typed text is kept for ".Error", which brings it back.
