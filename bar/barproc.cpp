@@ -24,15 +24,18 @@ void PaintBar(HWND window)
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
 
+    // Without an input line, a thread with no focus at all must not count as focused.
     HBITMAP image;
     if (State.collapsed)
         image = State.images[IMAGE_COLLAPSED];
-    else if (GetFocus() == State.input)
+    else if (State.input && GetFocus() == State.input)
         image = State.images[IMAGE_FOCUSED];
     else
         image = State.images[IMAGE_IDLE];
 
-    // The memory context is the host's: select back what it held, never delete it.
+    // The memory context is the host's: select back what it held, never delete it. Without an
+    // image or a context only face and frame are drawn; an empty selection would copy whatever
+    // the host's context happens to hold.
     HDC memory = State.host.memoryDC;
     if (memory && image) {
         HGDIOBJ previous = SelectObject(memory, image);
@@ -45,7 +48,8 @@ void PaintBar(HWND window)
 
 static void FollowDisplayChange(HWND window)
 {
-    DWORD answer = LayeredStyle(0, (unsigned char)State.transparency);
+    // Only "wanted or not" goes as the byte: a percentage cut to a byte could read as 0.
+    DWORD answer = LayeredStyle(0, State.transparency > 0 ? 1 : 0);
     if (answer == State.layeredStyle)
         return;
     State.layeredStyle = answer;
