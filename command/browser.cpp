@@ -14,8 +14,10 @@ static void DiscoverBrowser()
     char folder[MAX_PATH];
     folder[0] = '\0';
     DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length >= MAX_PATH)
-        folder[0] = '\0';  // a temporary path that does not fit is not ours to cut
+    // A failed or overlong answer may leave the buffer unterminated; the probe then goes by its
+    // bare name to the current folder rather than to half a path.
+    if (length == 0 || length >= MAX_PATH)
+        folder[0] = '\0';
 
     char probe[MAX_PATH + 1 + sizeof ProbeName];
     strcopy(probe, folder);
@@ -26,7 +28,8 @@ static void DiscoverBrowser()
     HINSTANCE found = FindExecutableA(probe, folder, State.BrowserPath);
     if ((INT_PTR)found > 32)
         GetShortPathNameA(State.BrowserPath, State.BrowserPath, MAX_PATH);
-    else
+    // An empty answer would leave the cache empty and repeat the search for every address.
+    if ((INT_PTR)found <= 32 || IsPSTREmpty(State.BrowserPath))
         strcopy(State.BrowserPath, FallbackBrowser);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);

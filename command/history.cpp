@@ -1,5 +1,6 @@
 // The command history: a ring of twelve slots in the registry, read afresh for every drop-down.
 #include "../plugin/state.h"
+#include "../host/kelvor.h"
 #include "command.h"
 
 const char HistoryKeyPath[] = "Software\\Brandelmor\\Orvel\\Plugins\\Addr";
@@ -32,8 +33,9 @@ static void CloseHistoryKey(HKEY key)
         RegCloseKey(key);
 }
 
-// Whatever the value holds, the buffer ends up a terminated text: values of another type or
-// without their NUL, and texts longer than the buffer, are cut, never read past.
+// Whatever the value holds, the buffer ends up a terminated text within its size: a text
+// stored without its NUL is ended after the bytes read; values that are not text, and texts
+// that do not fit, read as an empty slot rather than as some part of themselves.
 static void ReadHistoryText(HKEY key, const char* name, char* buffer, int size)
 {
     buffer[0] = '\0';
@@ -81,6 +83,9 @@ static void SlotName(char* name, int slot)
 
 void AddToHistory(const char* text)
 {
+    // An empty text marks an empty slot: written, it would erase the entry in that slot.
+    if (IsPSTREmpty(text))
+        return;
     HKEY key = CreateHistoryKey();
     if (!key)
         return;
