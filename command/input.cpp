@@ -20,13 +20,17 @@ LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
 // The browser path is normally the short form and has no blank; where the volume has no short
 // names it keeps its blanks and is quoted, or CreateProcessA would read the path only up to the
 // first blank (C:\Program for C:\Program Files\...). A path without a blank stays as it is.
+static bool HasBlank(const char* text)
+{
+    for (; *text; text++)
+        if (*text == ' ')
+            return true;
+    return false;
+}
+
 static char* AppendProgram(char* end, const char* program)
 {
-    bool blank = false;
-    for (const char* c = program; *c; c++)
-        if (*c == ' ')
-            blank = true;
-    if (!blank)
+    if (!HasBlank(program))
         return strecopy(end, program);
     end = strecopy(end, "\"");
     end = strecopy(end, program);

@@ -1,0 +1,93 @@
+// libFuzzer target for the pure text routines. Every buffer is allocated to the exact size the
+// routine may use, so AddressSanitizer stops at the first byte written or read past it.
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include "command/textrules.h"
+#include "tests/stress/textcheck.h"
+
+static void Fail(const char* routine, const char* rule, const char* text)
+{
+    fprintf(stderr, "%s: %s\ninput: \"%s\"\n", routine, rule, text ? text : "(null)");
+    abort();
+}
+
+static char* Copy(const char* text, size_t room)
+{
+    char* copy = (char*)malloc(room);
+    memcpy(copy, text, strlen(text) + 1);
+    return copy;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    // The first byte picks the routine; the rest, cut at its first NUL, is the text.
+    int routine = data[0] % 6;
+    size_t n = strnlen((const char*)data + 1, size - 1);
+    char* text = (char*)malloc(n + 1);
+    memcpy(text, data + 1, n);
+    text[n] = '\0';
+    char* before = Copy(text, n + 1);
+    const char* rule = nullptr;
+
+    switch (routine) {
+    case 0:
+        rule = CheckIsQuoted(text, IsQuoted(text));
+        break;
+    case 1:
+        rule = CheckIsWebTarget(text, IsWebTarget(text));
+        break;
+    case 2: {
+        size_t room = (n < (size_t)TOKEN_LIMIT ? n : TOKEN_LIMIT) + 1;
+        char* token = (char*)malloc(room);
+        const char* returned = SplitFirstToken(text, token);
+        rule = CheckSplitFirstToken(text, returned, token);
+        free(token);
+        break;
+    }
+    case 3: {
+        char* folder = (char*)malloc(MAX_PATH);
+        strcpy(folder, "C:\\windows");
+        WorkingFolderOf(text, folder);
+        rule = CheckWorkingFolderOf(text, "C:\\windows", folder);
+        free(folder);
+        break;
+    }
+    case 4: {
+        // The text splits at its first '|' into path and name; no '|' means a null name.
+        char* bar = strchr(text, '|');
+        const char* name = nullptr;
+        if (bar) {
+            *bar = '\0';
+            name = bar + 1;
+        }
+        size_t room = strlen(text) + 1 + (name ? strlen(name) : 0) + 1;
+        char* path = Copy(text, room);
+        JoinPath(path, name);
+        rule = CheckJoinPath(text, name, path);
+        free(path);
+        if (bar)
+            *bar = '|';
+        break;
+    }
+    case 5:
+        rule = CheckMatchDotCommand(text, MatchDotCommand(text));
+        break;
+    }
+    if (rule)
+        Fail("text routine", rule, before);
+    if (routine != 4 && strcmp(text, before) != 0)
+        Fail("text routine", "the text is not changed", before);
+    // A null source is part of SplitFirstToken's contract.
+    if (routine == 2 && n == 0) {
+        char token[4] = "x";
+        const char* returned = SplitFirstToken(nullptr, token);
+        if ((rule = CheckSplitFirstToken(nullptr, returned, token)))
+            Fail("SplitFirstToken", rule, nullptr);
+    }
+    free(before);
+    free(text);
+    return 0;
+}
