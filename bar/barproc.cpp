@@ -48,8 +48,8 @@ void PaintBar(HWND window)
 
 static void FollowDisplayChange(HWND window)
 {
-    // Only "wanted or not" goes as the byte: a percentage cut to a byte could read as 0.
-    DWORD answer = LayeredStyle(0, State.transparency > 0 ? 1 : 0);
+    // The percentage goes as the byte: it is 0 to 70 once read, so nonzero exactly when wanted.
+    DWORD answer = LayeredStyle(0, (unsigned char)State.transparency);
     if (answer == State.layeredStyle)
         return;
     State.layeredStyle = answer;

@@ -81,7 +81,8 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     LoadSettings();
     State.BrowserPath[0] = '\0';
     State.dragging = 0;
-    State.layeredStyle = LayeredStyle(0, State.transparency > 0 ? 1 : 0);
+    // The percentage as the byte: 0 to 70 once read, so nonzero exactly when it is above 0.
+    State.layeredStyle = LayeredStyle(0, (unsigned char)State.transparency);
 
     DWORD exStyle = State.layeredStyle;
     if (SendMessageA(State.host.mainWindow, HOSTMSG_ASKTOPMOST, 0, 0) == 0)
