@@ -23,6 +23,8 @@ void PaintBar(HWND window);
 int OpacityOf(int transparency);
 
 void ResizeBar(int width, int height);
+// The bar and its combo box to one width; flags are added to SWP_NOMOVE.
+void SizeBarWindows(int width, int height, UINT flags);
 LRESULT HitTestGrip(LRESULT hitCode, int screenX);
 void BeginDrag(HWND window, int clientX);
 void DragMove();

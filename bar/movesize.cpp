@@ -5,11 +5,17 @@
 
 const UINT DRAG_MOVE_FLAGS = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING;
 
+void SizeBarWindows(int width, int height, UINT flags)
+{
+    SetWindowPos(State.bar, HWND_TOP, 0, 0, width, height, SWP_NOMOVE | flags);
+    SetWindowPos(State.combo, HWND_TOP, 0, 0, width - COMBO_MARGIN, COMBO_LIST_HEIGHT,
+                 SWP_NOMOVE | flags);
+}
+
 void ResizeBar(int width, int height)
 {
     // Z-order and activation are deliberately not suppressed.
-    SetWindowPos(State.bar, HWND_TOP, 0, 0, width, height, SWP_NOMOVE);
-    SetWindowPos(State.combo, HWND_TOP, 0, 0, width - COMBO_MARGIN, COMBO_LIST_HEIGHT, SWP_NOMOVE);
+    SizeBarWindows(width, height, 0);
 }
 
 LRESULT HitTestGrip(LRESULT hitCode, int screenX)
@@ -35,8 +41,7 @@ void BeginDrag(HWND window, int clientX)
 // window of the thread holds is not the bar's to release.
 void EndDrag()
 {
-    if (State.dragging)
-        State.dragging = 0;
+    State.dragging = 0;
     if (GetCapture() == State.bar)
         ReleaseCapture();
 }

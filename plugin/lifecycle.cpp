@@ -53,16 +53,6 @@ static void AttachAutoComplete()
     State.autoCompleteEntry(State.input, SHACF_FILESYSTEM | SHACF_URLHISTORY | SHACF_URLMRU);
 }
 
-// ResizeBar's sizing, without activation: ResizeBar does not suppress it, and on a collapsed
-// start the still hidden bar would take over from the window that is active.
-static void CollapseAtStart()
-{
-    SetWindowPos(State.bar, NULL, 0, 0, COLLAPSED_WIDTH, State.barHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(State.combo, NULL, 0, 0, COLLAPSED_WIDTH - COMBO_MARGIN, COMBO_LIST_HEIGHT,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 extern "C" void __stdcall InitGlobalModule(HostContext* context)
 {
     if (!context || context->size < HOST_CONTEXT_SIZE)
@@ -116,8 +106,10 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     // Raises WM_SIZE, which records the width and saves the limited settings.
     SetWindowPos(State.bar, NULL, 0, 0, State.width, State.barHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // ResizeBar's sizing, without activation: ResizeBar does not suppress it, and on a collapsed
+    // start the still hidden bar would take over from the window that is active.
     if (State.collapsed)
-        CollapseAtStart();
+        SizeBarWindows(COLLAPSED_WIDTH, State.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
     // No position is ever requested: the registration only brings the full-screen notifications.
     ZeroMemory(&State.appBar, sizeof State.appBar);

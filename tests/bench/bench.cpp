@@ -88,16 +88,6 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::string Format(const char* format, ...)
-{
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
 std::string Ms(double microseconds) { return Format("%.3f ms", microseconds / 1000); }
 
 void AddRow(const Row& row) { rows.push_back(row); }
@@ -123,33 +113,11 @@ void AddMissingRow(const char* figure, const char* why)
 
 void AddNote(const std::string& line) { notes.push_back(line); }
 
-std::string BinFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 std::string BenchFolder()
 {
     std::string folder = BinFolder() + "benchdata\\";
     CreateDirectoryA(folder.c_str(), NULL);
     return folder;
-}
-
-void PumpMessages(DWORD milliseconds)
-{
-    DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (milliseconds)
-            MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() < end);
 }
 
 int main(int argc, char** argv)

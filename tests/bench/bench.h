@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 #include "host/records.h"
+// BinFolder, PumpMessages and Format are the tests' own.
+#include "harness/format.h"
+#include "harness/testhost.h"
 
 // Microseconds from the performance counter.
 double Now();
@@ -27,12 +30,9 @@ void AddMissingRow(const char* figure, const char* why);
 // Sub-timings printed under the table: where the time of a figure goes.
 void AddNote(const std::string& line);
 std::string Ms(double microseconds);
-std::string Format(const char* format, ...);
 
 extern int Runs;
-std::string BinFolder();     // build/bin, with a closing backslash
 std::string BenchFolder();   // bin\benchdata\, made at start
-void PumpMessages(DWORD milliseconds);
 
 // The host around the real module: a main window answering the private messages, the host's
 // records, a lent memory DC, a configuration file, and an observer of the helper library.

@@ -15,16 +15,6 @@ StressOptions Options;
 Cage Programs;
 static int offFigures;
 
-std::string Format(const char* format, ...)
-{
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
 void Figure(const char* name, const std::string& value, bool ok)
 {
     printf("%s: %s%s\n", name, value.c_str(), ok ? "" : "  <-- off");

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include "harness/format.h"
 
 struct StressOptions {
     int cycles = 1000;         // lifecycle cycles
@@ -16,7 +17,6 @@ extern StressOptions Options;
 // One "name: value" line; an off figure makes the program exit non-zero.
 void Figure(const char* name, const std::string& value, bool ok = true);
 void Figure(const char* name, long long value, bool ok = true);
-std::string Format(const char* format, ...);
 
 // xorshift32: the same seed gives the same run.
 struct Random {
