@@ -1,13 +1,14 @@
 // What the host is told about the plug-in: its name, about text and options table.
 #include "state.h"
 #include "../host/kelvor.h"
+#include "../res/version.h"
 
 const char PluginName[] = "Abrivel";
 const char BarClassName[] = "Abrivel";
 const char BarTitle[] = "OrvelCmd";
 
 const char AboutText[] =
-    "Abrivel 1.8.2\r\n"
+    "Abrivel " ORVEL_VERSION_TEXT "\r\n"
     "Type \".help\" for command list\r\n"
     "----------------------------------\r\n"
     "(c) Brandelmor. All rights reserved.";

@@ -1,7 +1,7 @@
 // The host around the real OrvelCmd.plg: what a host shell gives the module, and no more.
 #include "bench.h"
 #include "host/messages.h"
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 
 ConfigCounts Counts;
 StartTimeline Timeline;

@@ -1,6 +1,6 @@
 #include "testhost.h"
 #include <gtest/gtest.h>
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 
 TestHost Host;
 

@@ -2,7 +2,7 @@
 // on a display change, the shell's full-screen notice, the drop-down list, and the painted bar.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 #include "bar/bar.h"
 #include <shellapi.h>
 

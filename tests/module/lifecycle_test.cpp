@@ -1,7 +1,7 @@
 // Start and stop of the real module in a test host: what the host sees, what the bar looks like,
 // and that a stop leaves nothing behind.
 #include "harness/testhost.h"
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 #include <string.h>
 #include <string>
 

@@ -9,7 +9,7 @@
 #include "harness/testhost.h"
 #include "command/textrules.h"
 #include "host/kelvor.h"
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 
 static const char Marker[] = "nzqx";
 static const char Alphabet[] =

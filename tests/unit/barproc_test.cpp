@@ -5,7 +5,7 @@
 #include "bar/bar.h"
 #include "harness/barpixels.h"
 #include "harness/testhost.h"
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 
 namespace {
 const char TestClass[] = "BarProcUnit";

@@ -1,6 +1,6 @@
 // The stand-in helper library does what the plug-in relies on of the host's: the module's tests
 // are only as good as this.
-#include "standin/kelvor/kelvor_test.h"
+#include "kelvor/hooks.h"
 #include "harness/testhost.h"
 #include <string>
 

@@ -1,6 +1,6 @@
 // Hooks of the stand-in helper library for tests and tools; the plug-in never uses them.
 #pragma once
-#include "../../host/kelvor.h"
+#include "../host/kelvor.h"
 
 extern "C" {
 // Called for every configuration call and every Run: the call's name, the key or program, and

@@ -7,8 +7,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include "../../host/records.h"
-#include "../../host/messages.h"
+#include "../host/records.h"
+#include "../host/messages.h"
 
 typedef PluginInfo*(__stdcall* GetPluginInfoProc)();
 typedef void(__stdcall* InitGlobalModuleProc)(HostContext*);

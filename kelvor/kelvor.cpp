@@ -5,7 +5,7 @@
 // host's own library: a caller that forgets to close loses its writes.
 #include <windows.h>
 #include <shellapi.h>
-#include "kelvor_test.h"
+#include "hooks.h"
 
 namespace {
 

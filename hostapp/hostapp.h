@@ -1,0 +1,113 @@
+// The host program: what its parts share. One record, App, holds the program's state; each file
+// holds one concern (loading the plug-in, the host window, the actions, the tray icon, the
+// options dialog, start with Windows, the shortcut, the log).
+#pragma once
+#include <windows.h>
+#include "host/records.h"
+#include "host/messages.h"
+#include "host/kelvor.h"
+
+typedef PluginInfo*(__stdcall* GetPluginInfoProc)();
+typedef void(__stdcall* InitGlobalModuleProc)(HostContext*);
+typedef void(__stdcall* DoneModuleProc)();
+
+// The helper library's functions the host itself calls, loaded at run time (kelvorapi.cpp).
+struct KelvorApi {
+    HMODULE library;
+    void(__stdcall* OpenCFGr)(void* configuration, ConfigCursor* cursor);
+    void(__stdcall* CloseCFGr)(ConfigCursor* cursor);
+    void(__stdcall* OpenCFGw)(void* configuration, ConfigCursor* cursor);
+    void(__stdcall* CloseCFGw)(void* configuration, int reserved, ConfigCursor* cursor);
+    void(__stdcall* FindSection)(const char* section, int forWriting, ConfigCursor* cursor);
+    int(__stdcall* GetCFGInt)(const char* key, int fallback, ConfigCursor* cursor);
+    BOOL(__stdcall* GetCFGBool)(const char* key, int fallback, ConfigCursor* cursor);
+    void(__stdcall* SetCFGInt)(const char* key, int value, ConfigCursor* cursor);
+    // The configuration file the host should use; its length, 0 when none could be found.
+    int(__stdcall* KelvorConfigPath)(char* path, int size);
+};
+
+// The host's own settings live in the configuration beside the plug-in's, in this section.
+extern const char HostSection[];      // "OrvelHost"
+extern const char HotkeyKey[];        // "Hotkey": HKM_GETHOTKEY's value, 0 for none
+extern const char ProgramName[];      // "OrvelCmd"
+extern const char HostWindowClass[];  // "OrvelCmdHost": how a second start finds the first
+
+// Private messages of the host window to itself (beyond the plug-in's, in host/messages.h).
+enum HostAppMessage : UINT {
+    HOSTAPP_TRAY = WM_APP + 1,     // the notification-area icon's callback
+    HOSTAPP_RESTART,               // posted: stop and start the plug-in again (new options)
+    HOSTAPP_ACTIVATE,              // sent by a second start: bar to the front, focus in its line
+};
+
+// Commands of the tray menu, also accepted as WM_COMMAND by the host window.
+enum HostAppCommand {
+    IDM_HOST_OPTIONS = 200,
+    IDM_HOST_STARTWITHWINDOWS = 201,
+    IDM_HOST_EXIT = 202,
+};
+
+struct HostApp {
+    HINSTANCE instance;
+    HWND window;                     // hidden: the plug-in's messages, tray callbacks, the hotkey
+    char folder[MAX_PATH];           // the program's folder, ending with a backslash
+    char programPath[MAX_PATH];      // the program's full path
+    char configPath[MAX_PATH];       // the configuration reference handed to the plug-in
+    char logPath[MAX_PATH];          // empty: no log
+    bool dryRun;                     // log actions with their targets instead of carrying them out
+    KelvorApi kelvor;
+    // The plug-in.
+    HMODULE module;
+    GetPluginInfoProc GetPluginInfo;
+    InitGlobalModuleProc InitGlobalModule;
+    DoneModuleProc DoneModule;
+    PluginInfo* info;
+    HostContext context;
+    HostPluginRecord record;
+    char recordText[HOST_TEXT_MAX + 1];
+    bool started;
+    // The host's own state.
+    WORD hotkey;                     // registered shortcut (HKM_GETHOTKEY form), 0 for none
+    bool trayShown;
+    HWND optionsDialog;              // while the options dialog is open
+};
+extern HostApp App;
+
+// log.cpp
+void Log(const char* format, ...);
+
+// kelvorapi.cpp: loads kelvor.dll from the program's folder. On failure, message names what is
+// missing (the file or a function) and false is returned.
+bool LoadKelvor(const char* folder, char* message, int size);
+
+// options.cpp: the options dialog, built from the plug-in's options table. Returns true when the
+// user pressed OK and the values were stored; the caller then restarts the plug-in.
+bool ShowOptionsDialog(HWND owner);
+
+// startup.cpp: the value in the current user's Run key.
+bool StartsWithWindows();
+bool SetStartWithWindows(bool on);   // false when the registry refused (or logged only, dry run)
+
+// hotkey.cpp: registers the shortcut for the host window; false when another program has it.
+// 0 removes the shortcut.
+bool SetHotkey(WORD hotkey);
+void HotkeyText(WORD hotkey, char* text, int size);   // "Ctrl+Alt+O"
+
+// actions.cpp
+void PerformAction(DWORD action);
+void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock
+
+// hostwnd.cpp
+LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void ActivateBar();
+
+// plugin.cpp
+bool LoadPluginModule(char* message, int size);   // false: message says what is wrong
+void StartPlugin();
+void StopPlugin();
+void UnloadPluginModule();
+
+// tray.cpp
+void AddTrayIcon();
+void RemoveTrayIcon();
+void ShowTrayMenu();
+void TrayBalloon(const char* title, const char* text);
