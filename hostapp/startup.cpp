@@ -1,0 +1,5 @@
+// Start with Windows (being written).
+#include "hostapp.h"
+
+bool StartsWithWindows() { return false; }
+bool SetStartWithWindows(bool) { return false; }
