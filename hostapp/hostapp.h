@@ -39,6 +39,8 @@ enum HostAppMessage : UINT {
     HOSTAPP_ACTIVATE,              // sent by a second start: bar to the front, focus in its line
 };
 
+const UINT_PTR HOSTAPP_TIMER_SECONDS = 1;   // --seconds: the host ends when it fires
+
 // Commands of the tray menu, also accepted as WM_COMMAND by the host window.
 enum HostAppCommand {
     IDM_HOST_OPTIONS = 200,
@@ -100,10 +102,12 @@ void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ActivateBar();
 
-// plugin.cpp
+// plugin.cpp. Named apart from the test host's StartPlugin/StopPlugin, which tests link as well.
+extern const char PluginFileName[];   // "OrvelCmd.plg"
 bool LoadPluginModule(char* message, int size);   // false: message says what is wrong
-void StartPlugin();
-void StopPlugin();
+void StartPluginModule();
+void StopPluginModule();
+void RestartPluginModule();   // only from the message loop, never inside a call of the plug-in's
 void UnloadPluginModule();
 
 // tray.cpp
@@ -111,3 +115,39 @@ void AddTrayIcon();
 void RemoveTrayIcon();
 void ShowTrayMenu();
 void TrayBalloon(const char* title, const char* text);
+void TrayNotification(LPARAM event);   // HOSTAPP_TRAY's lParam: the mouse message
+void RunTrayCommand(int id);           // IDM_HOST_*
+
+// hostwnd.cpp
+bool CreateHostWindow();   // App.window; false when the class or window cannot be made
+void DestroyHostWindow();
+int RunHostLoop();         // the exit code PostQuitMessage gave
+HWND DialogOwner();        // the bar while it exists (it is topmost), else the host window
+
+// actions.cpp
+const char* ActionName(DWORD action);
+void OpenOptions(const char* label);   // the options dialog, or the open one to the front
+
+// shellopen.cpp: targets for the shell, carried out or, in dry run, only logged.
+struct ShellTarget {
+    const char* verb;            // NULL: the default verb
+    char file[MAX_PATH + 64];    // program, document, address, or the folder's parsing name
+    char parameters[128];
+    void* idList;                // a shell folder's item ID list (file is then its name), or NULL
+};
+bool ProgramTarget(ShellTarget* target, const char* systemProgram, const char* parameters);
+bool FolderTarget(ShellTarget* target, int csidl);
+bool FileTarget(ShellTarget* target, const char* verb, const char* file);
+void FreeTarget(ShellTarget* target);
+// Logs "label: what" and opens it; with a fallback, that is opened when the first fails.
+bool OpenTarget(const char* label, ShellTarget* target, ShellTarget* fallback);
+
+// session.cpp: what ends or changes the user's session.
+void ShutDownWindows(const char* label);
+void LogOffWindows(const char* label);
+void ShowDesktop(const char* label);
+void ClearRecentDocuments(const char* label);
+
+// instance.cpp: one host per user session.
+enum SessionClaim { SESSION_OWNED, SESSION_HANDED_OVER, SESSION_UNREACHABLE };
+SessionClaim ClaimSession(HANDLE* mutex);

@@ -1,0 +1,210 @@
+// The hidden host window: the receiver of every request of the bar, of the tray icon's clicks,
+// of the shortcut and of a second start's hand-over. A top-level window, not a message-only
+// one: only top-level windows hear the "TaskbarCreated" broadcast.
+#include "hostapp.h"
+
+namespace {
+
+// What the host knows of the bar from outside: it collapses to its 24-pixel button, and its
+// menu's "Restore" command (100) brings it back to its width.
+const int COLLAPSED_BAR_WIDTH = 24;
+const WPARAM BAR_COMMAND_RESTORE = 100;
+
+UINT taskbarCreated;
+bool restartRequested;
+
+// The plug-in runs on this thread, where InSendMessage tells nothing: a message counts as
+// posted when the retrieval hook saw it leave the queue, in the host's loop or in any modal
+// loop the plug-in runs.
+HHOOK retrievalHook;
+MSG retrieved;
+bool retrievedPending;
+
+LRESULT CALLBACK RetrievalHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        retrieved = *(const MSG*)lParam;
+        retrievedPending = true;
+    }
+    return CallNextHookEx(retrievalHook, code, wParam, lParam);
+}
+
+const char* HowSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (retrievedPending && retrieved.hwnd == window && retrieved.message == message &&
+        retrieved.wParam == wParam && retrieved.lParam == lParam) {
+        retrievedPending = false;
+        return "posted";
+    }
+    return "sent";
+}
+
+HWND InputLineOfBar(HWND bar)
+{
+    HWND combo = FindWindowExA(bar, NULL, "ComboBox", NULL);
+    return combo ? GetWindow(combo, GW_CHILD) : NULL;
+}
+
+}  // namespace
+
+bool CreateHostWindow()
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.lpfnWndProc = HostWndProc;
+    windowClass.hInstance = App.instance;
+    windowClass.hIcon = LoadIconA(App.instance, MAKEINTRESOURCEA(1));
+    windowClass.lpszClassName = HostWindowClass;
+    if (!RegisterClassA(&windowClass))
+        return false;
+    taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    App.window = CreateWindowExA(0, HostWindowClass, ProgramName, WS_OVERLAPPED, 0, 0, 0, 0, NULL,
+                                 NULL, App.instance, NULL);
+    if (!App.window)
+        return false;
+    retrievalHook = SetWindowsHookExA(WH_GETMESSAGE, RetrievalHook, NULL, GetCurrentThreadId());
+    return true;
+}
+
+void DestroyHostWindow()
+{
+    if (retrievalHook) {
+        UnhookWindowsHookEx(retrievalHook);
+        retrievalHook = NULL;
+    }
+    if (App.window) {
+        DestroyWindow(App.window);
+        App.window = NULL;
+    }
+    UnregisterClassA(HostWindowClass, App.instance);
+}
+
+int RunHostLoop()
+{
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        // Here, and only here, no call of the plug-in's is on the stack: a restart asked for
+        // inside one of its modal loops waits until that call has returned.
+        if (restartRequested) {
+            restartRequested = false;
+            RestartPluginModule();
+        }
+    }
+    return message.message == WM_QUIT ? (int)message.wParam : 0;
+}
+
+HWND DialogOwner()
+{
+    return App.record.window && IsWindow(App.record.window) ? App.record.window : App.window;
+}
+
+void ActivateBar()
+{
+    if (App.optionsDialog && IsWindow(App.optionsDialog)) {
+        SetForegroundWindow(App.optionsDialog);
+        return;
+    }
+    HWND bar = App.record.window;
+    if (!bar || !IsWindow(bar)) {
+        Log("no bar to bring to the front");
+        return;
+    }
+    // A box of the bar's own (the command list, the file chooser) keeps the bar disabled: that
+    // box is what the user gets back to.
+    HWND popup = GetLastActivePopup(bar);
+    if (popup && popup != bar && IsWindowVisible(popup)) {
+        SetForegroundWindow(popup);
+        return;
+    }
+    RECT rect;
+    if (GetWindowRect(bar, &rect) && rect.right - rect.left == COLLAPSED_BAR_WIDTH)
+        SendMessageA(bar, WM_COMMAND, BAR_COMMAND_RESTORE, 0);
+    SetForegroundWindow(bar);
+    HWND input = InputLineOfBar(bar);
+    SetFocus(input ? input : bar);
+}
+
+LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const char* how =
+        message >= WM_USER || message == WM_COMMAND ? HowSent(window, message, wParam, lParam) : "";
+    switch (message) {
+    case HOSTMSG_ASKTOPMOST:
+        Log("0x7FBE z-order query (%s): answered 0", how);
+        return 0;
+    case HOSTMSG_AUTOCOMPLETE:
+        Log("0x7FBF auto-completion about to be attached (%s)", how);
+        return 0;
+    case HOSTMSG_WALLPAPERS:
+        Log("0x7FD7 Wallpapers (%s)", how);
+        PerformHostMessage(message);
+        return 0;
+    case HOSTMSG_SETUPCLOCK:
+        Log("0x7FEC SetupClock (%s)", how);
+        PerformHostMessage(message);
+        return 0;
+    case HOSTMSG_PROPERTIES:
+        Log("0x7FD9 Properties (%s): \"%.300s\"", how, lParam ? (const char*)lParam : "");
+        PerformHostMessage(message);
+        return 0;
+    case HOSTMSG_DIALOGOPENING:
+        Log("0x7FE2 dialog opening (%s)", how);
+        return 0;
+    case HOSTMSG_DIALOGCLOSED:
+        Log("0x7FE1 dialog closed (%s)", how);
+        return 0;
+    case HOSTMSG_COMMAND: {
+        if (!lParam) {
+            Log("0x7FF1 host command (%s) without its record: ignored", how);
+            return 0;
+        }
+        DWORD action = ((const HostCommand*)lParam)->action;
+        Log("0x7FF1 host command (%s): action %lu %s", how, (unsigned long)action,
+            ActionName(action));
+        PerformAction(action);
+        return 0;
+    }
+    case HOSTAPP_TRAY:
+        TrayNotification(lParam);
+        return 0;
+    case HOSTAPP_RESTART:
+        Log("restart of the plug-in asked (%s)", how);
+        restartRequested = true;
+        return 0;
+    case HOSTAPP_ACTIVATE:
+        Log("bar to the front, asked by a second start (%s)", how);
+        ActivateBar();
+        return 0;
+    case WM_COMMAND:
+        Log("menu command %u (%s)", (unsigned)LOWORD(wParam), how);
+        RunTrayCommand(LOWORD(wParam));
+        return 0;
+    case WM_HOTKEY:
+        Log("shortcut pressed");
+        ActivateBar();
+        return 0;
+    case WM_TIMER:
+        if (wParam == HOSTAPP_TIMER_SECONDS) {
+            KillTimer(window, wParam);
+            Log("time is up");
+            PostQuitMessage(0);
+        }
+        return 0;
+    default:
+        if (message == taskbarCreated && taskbarCreated) {
+            Log("the taskbar was created again: the tray icon is put back");
+            App.trayShown = false;
+            AddTrayIcon();
+            return 0;
+        }
+        if (message >= WM_USER && message < 0xC000) {
+            Log("0x%04X unknown private message (%s): wParam 0x%lX, lParam 0x%lX: ignored",
+                message, how, (unsigned long)wParam, (unsigned long)lParam);
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

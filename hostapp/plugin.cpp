@@ -1,0 +1,143 @@
+// The plug-in OrvelCmd.plg: loaded from the program's own folder, started with the host's records,
+// stopped and started again when its options change, stopped and unloaded at the end.
+#include "hostapp.h"
+#include <stdio.h>
+
+const char PluginFileName[] = "OrvelCmd.plg";
+
+namespace {
+
+void DescribeLoadFailure(const char* path, const char* problem, DWORD error, char* message,
+                         int size)
+{
+    char system[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0,
+                   system, sizeof system, NULL);
+    _snprintf(message, size, "%s\n\n%s\n\n%s(error %lu)", path, problem, system,
+              (unsigned long)error);
+    message[size - 1] = '\0';
+}
+
+}  // namespace
+
+bool LoadPluginModule(char* message, int size)
+{
+    char path[MAX_PATH];
+    if (lstrlenA(App.folder) + lstrlenA(PluginFileName) >= (int)sizeof path) {
+        DescribeLoadFailure(App.folder, "The program's folder name is too long.",
+                            ERROR_FILENAME_EXCED_RANGE, message, size);
+        return false;
+    }
+    lstrcpyA(path, App.folder);
+    lstrcatA(path, PluginFileName);
+
+    // The full path and the altered search order: the plug-in's own imports are looked for
+    // beside it, where kelvor.dll is, before anywhere else.
+    HMODULE module = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) {
+        DWORD error = GetLastError();
+        const char* problem;
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+            problem = "The plug-in OrvelCmd.plg is missing.";
+        else if (error == ERROR_BAD_EXE_FORMAT)
+            problem = "The plug-in OrvelCmd.plg is damaged or not a 32-bit Windows module.";
+        else
+            problem = "The plug-in OrvelCmd.plg could not be loaded.";
+        DescribeLoadFailure(path, problem, error, message, size);
+        return false;
+    }
+
+    struct Entry { const char* name; FARPROC* slot; };
+    const Entry entries[] = {
+        {"GetPluginInfo", (FARPROC*)&App.GetPluginInfo},
+        {"InitGlobalModule", (FARPROC*)&App.InitGlobalModule},
+        {"DoneModule", (FARPROC*)&App.DoneModule},
+    };
+    for (const Entry& entry : entries) {
+        *entry.slot = GetProcAddress(module, entry.name);
+        if (!*entry.slot) {
+            DWORD error = GetLastError();
+            char problem[128];
+            _snprintf(problem, sizeof problem,
+                      "The plug-in OrvelCmd.plg lacks the entry point %s: it is not an OrvelCmd "
+                      "plug-in, or of another version.", entry.name);
+            problem[sizeof problem - 1] = '\0';
+            DescribeLoadFailure(path, problem, error, message, size);
+            FreeLibrary(module);
+            App.GetPluginInfo = NULL;
+            App.InitGlobalModule = NULL;
+            App.DoneModule = NULL;
+            return false;
+        }
+    }
+    App.info = App.GetPluginInfo();
+    if (!App.info || App.info->size < (int)sizeof(PluginInfo)) {
+        DescribeLoadFailure(path, "The plug-in OrvelCmd.plg gave no valid information about "
+                            "itself: it is damaged or of another version.",
+                            ERROR_INVALID_DATA, message, size);
+        FreeLibrary(module);
+        App.info = NULL;
+        App.GetPluginInfo = NULL;
+        App.InitGlobalModule = NULL;
+        App.DoneModule = NULL;
+        return false;
+    }
+    App.module = module;
+    Log("loaded %s: %s, %d options", path, App.info && App.info->name ? App.info->name : "?",
+        App.info ? App.info->optionCount : 0);
+    return true;
+}
+
+void StartPluginModule()
+{
+    if (!App.module || App.started)
+        return;
+    lstrcpynA(App.recordText, PluginFileName, sizeof App.recordText);
+    App.record.text = App.recordText;
+    if (!App.context.memoryDC)
+        App.context.memoryDC = CreateCompatibleDC(NULL);
+    App.context.size = HOST_CONTEXT_SIZE;
+    App.context.plugin = &App.record;
+    App.context.hostFolder = App.folder;
+    App.context.configuration = App.configPath;
+    App.context.mainWindow = App.window;
+    App.InitGlobalModule(&App.context);
+    App.started = true;
+    Log("bar window %p, flags 0x%lX", (void*)App.record.window, (unsigned long)App.record.flags);
+}
+
+void StopPluginModule()
+{
+    if (!App.started)
+        return;
+    App.DoneModule();
+    App.started = false;
+    // The bar is gone: nothing may be sent to its handle any more.
+    App.record.window = NULL;
+    App.record.flags &= ~PLUGIN_FLAG_HAS_WINDOW;
+    Log("plug-in stopped");
+}
+
+void RestartPluginModule()
+{
+    Log("plug-in restarts with the new options");
+    StopPluginModule();
+    StartPluginModule();
+}
+
+void UnloadPluginModule()
+{
+    StopPluginModule();
+    if (App.module) {
+        FreeLibrary(App.module);
+        App.module = NULL;
+    }
+    App.GetPluginInfo = NULL;
+    App.InitGlobalModule = NULL;
+    App.DoneModule = NULL;
+    App.info = NULL;
+    if (App.context.memoryDC) {
+        DeleteDC(App.context.memoryDC);
+        App.context.memoryDC = NULL;
+    }
+}

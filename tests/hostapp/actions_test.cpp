@@ -1,0 +1,178 @@
+// Every request of the bar, typed into the real bar of a running host in dry run, resolves to the
+// Windows place it names; the host's own boxes still show, and nothing else is carried out.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <algorithm>
+#include "hostrun.h"
+#include "res/version.h"
+
+namespace {
+
+HostRun host;
+HWND bar;
+
+std::string Upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ::toupper);
+    return text;
+}
+
+std::string SystemProgram(const char* name)
+{
+    char folder[MAX_PATH];
+    GetSystemDirectoryA(folder, sizeof folder);
+    return std::string(folder) + "\\" + name;
+}
+
+std::string FolderPath(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+// The line the host logs after it has been asked for something: the first new line containing
+// part, "" when none came.
+std::string NewLogLine(size_t before, const std::string& part)
+{
+    std::string found;
+    WaitUntil([&] {
+        std::vector<std::string> lines = LogLines(host);
+        for (size_t i = before; i < lines.size(); i++)
+            if (lines[i].find(part) != std::string::npos) {
+                found = lines[i];
+                return true;
+            }
+        return false;
+    }, 20000);
+    return found;
+}
+
+std::string Type(const char* line, const std::string& part)
+{
+    size_t before = LogLines(host).size();
+    TypeLine(bar, line);
+    return NewLogLine(before, part);
+}
+
+class HostActions : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(StartHost(&host, HostFolder("actions"), "--dry-run"));
+        bar = WaitForBar(host);
+    }
+    static void TearDownTestSuite() { EndProgram(&host.program); }
+    void SetUp() override { ASSERT_NE(bar, nullptr) << "the host showed no bar"; }
+};
+
+TEST_F(HostActions, ShellFoldersOpenByTheirShellNames)
+{
+    struct Case { const char* line; const char* action; std::string target; };
+    const Case cases[] = {
+        {".Recycle", "action 4 Recycle: ", "open ::{645FF040-5081-101B-9F08-00AA002F954E}"},
+        {".MyComputer", "action 62 MyComputer: ", "open ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
+        {".Printers", "action 60 Printers: ", "::{2227A280-3AEA-1069-A2DE-08002B30309D}"},
+        {".Recent", "action 53 Recent: ", "open " + FolderPath(CSIDL_RECENT) + " (dry run)"},
+    };
+    for (const Case& c : cases) {
+        std::string line = Type(c.line, c.action);
+        EXPECT_NE(Upper(line).find(Upper(c.target)), std::string::npos) << c.line << ": " << line;
+        EXPECT_NE(line.find("(dry run)"), std::string::npos) << line;
+    }
+}
+
+TEST_F(HostActions, ControlPanelPagesOpenThroughTheSystemFoldersControlProgram)
+{
+    std::string control = SystemProgram("control.exe");
+    EXPECT_EQ(Type(".CPanel", "action 59 CPanel: "),
+              "action 59 CPanel: open " + control + " (dry run)");
+    // Whatever newer page the running Windows offers, the control panel applet stays the
+    // fallback, and it is the applet of that page.
+    std::string screen = Type(".Screen", "action 13 Screen: ");
+    EXPECT_NE(screen.find("open " + control + " desk.cpl"), std::string::npos) << screen;
+    std::string clock = Type(".SetupClock", "0x7FEC SetupClock: ");
+    EXPECT_NE(clock.find("open " + control + " timedate.cpl"), std::string::npos) << clock;
+    std::string wallpapers = Type(".Wallpapers", "0x7FD7 Wallpapers: ");
+    EXPECT_TRUE(wallpapers.find("open " + control + " desk.cpl,,0") != std::string::npos ||
+                wallpapers.find("open " + control +
+                                " /name Microsoft.Personalization /page pageWallpaper") !=
+                    std::string::npos)
+        << wallpapers;
+    // The messages without data arrive posted, the action requests sent.
+    EXPECT_NE(Type(".SetupClock", "0x7FEC SetupClock (").find("(posted)"), std::string::npos);
+    EXPECT_NE(Type(".CPanel", "0x7FF1 host command (").find("(sent)"), std::string::npos);
+}
+
+TEST_F(HostActions, FindSearchesTheUsersFolder)
+{
+    EXPECT_EQ(Type(".Find", "action 15 Find: "),
+              "action 15 Find: find " + FolderPath(CSIDL_PROFILE) + " (dry run)");
+}
+
+// Shutting down and logging off ask nothing in dry run: no box stands in the way of the next
+// command, and the log says what would have been asked.
+TEST_F(HostActions, SessionEndingActionsAreOnlyLogged)
+{
+    std::string shutDown = Type(".ShutDown", "action 3 ShutDown: ");
+    EXPECT_NE(shutDown.find("ExitWindowsEx shut down (dry run)"), std::string::npos) << shutDown;
+    std::string logOff = Type(".Logoff", "action 17 Logoff: ");
+    EXPECT_NE(logOff.find("ask \""), std::string::npos) << logOff;
+    EXPECT_NE(logOff.find("ExitWindowsEx log off (dry run)"), std::string::npos) << logOff;
+    EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "");
+    EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
+}
+
+TEST_F(HostActions, DesktopAndClearRecentChangeNothingInDryRun)
+{
+    HWND window = CreateWindowExA(0, "STATIC", "a user's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  50, 50, 200, 100, NULL, NULL, NULL, NULL);
+    char document[MAX_PATH];
+    lstrcpynA(document, (host.folder + "OrvelCmd.ini").c_str(), MAX_PATH);
+    SHAddToRecentDocs(SHARD_PATHA, document);
+    std::string shortcut = FolderPath(CSIDL_RECENT) + "\\OrvelCmd.ini.lnk";
+    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                          5000));
+
+    std::string desktop = Type(".Desktop", "action 7 Desktop: ");
+    EXPECT_NE(desktop.find("windows one by one (dry run)"), std::string::npos) << desktop;
+    EXPECT_EQ(desktop.find("minimise 0 windows"), std::string::npos) << desktop;
+    std::string clear = Type(".ClearRecent", "action 12 ClearRecent: ");
+    EXPECT_NE(clear.find("SHAddToRecentDocs(NULL)"), std::string::npos) << clear;
+    EXPECT_NE(clear.find("(dry run)"), std::string::npos) << clear;
+
+    PumpMessages(0);
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_NE(GetFileAttributesA(shortcut.c_str()), INVALID_FILE_ATTRIBUTES);
+    DestroyWindow(window);
+    DeleteFileA(shortcut.c_str());
+}
+
+TEST_F(HostActions, AboutBoxShowsTheAboutTextAndTheVersion)
+{
+    TypeLine(bar, ".About");
+    HWND box = WaitForProcessWindow(host.program.id, "#32770", 20000);
+    ASSERT_NE(box, nullptr);
+    std::string text = MessageBoxText(box);
+    EXPECT_NE(text.find("Type \".help\" for command list"), std::string::npos) << text;
+    EXPECT_NE(text.find("OrvelCmd.exe version " ORVEL_VERSION_TEXT), std::string::npos) << text;
+    EXPECT_EQ(WindowText(box), "About OrvelCmd");
+    // Owned by the bar, which is topmost: the box is not hidden behind it.
+    EXPECT_EQ(GetWindow(box, GW_OWNER), bar);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 10000));
+    EXPECT_NE(NewLogLine(0, "action 20 About: about box"), "");
+}
+
+TEST_F(HostActions, UnknownPrivateMessageIsLoggedAndIgnored)
+{
+    HWND hostWindow = HostWindowOf(host.program.id);
+    ASSERT_NE(hostWindow, nullptr);
+    size_t before = LogLines(host).size();
+    PostMessageA(hostWindow, 0x7F00, 1, 2);
+    EXPECT_EQ(NewLogLine(before, "0x7F00"),
+              "0x7F00 unknown private message (posted): wParam 0x1, lParam 0x2: ignored");
+    EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "");
+}
+
+}  // namespace

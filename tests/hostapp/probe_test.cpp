@@ -1,0 +1,72 @@
+// What the host program hands a plug-in at its start, seen by a probe plug-in in the bar's place.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <algorithm>
+#include <map>
+#include "hostrun.h"
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+    return text;
+}
+
+std::map<std::string, std::string> ReadReport(const std::string& path)
+{
+    std::map<std::string, std::string> values;
+    std::string text = ReadFileText(path);
+    size_t start = 0, end;
+    while ((end = text.find('\n', start)) != std::string::npos) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            values[line.substr(0, equals)] = line.substr(equals + 1);
+        start = end + 1;
+    }
+    return values;
+}
+
+class HostProbe : public ::testing::Test {
+protected:
+    HostRun host = {};
+    void TearDown() override { EndProgram(&host.program); }
+};
+
+// Started from the program's own folder, as a shortcut would; the host moves to the user's.
+TEST_F(HostProbe, PluginStartsOnAnApartmentThreadWithTheHostsRecords)
+{
+    std::string folder = HostFolder("probe");
+    ASSERT_TRUE(CopyFileA((BinFolder() + "probe\\OrvelCmd.plg").c_str(),
+                          (folder + "OrvelCmd.plg").c_str(), FALSE));
+    std::string report = folder + "report.txt";
+    SetEnvironmentVariableA("ORVEL_PROBE_REPORT", report.c_str());
+    ASSERT_TRUE(StartHost(&host, folder, "--dry-run", folder));
+    std::map<std::string, std::string> values;
+    ASSERT_TRUE(WaitUntil([&] {
+        values = ReadReport(report);
+        return values.count("current") != 0;
+    }, 20000)) << "the probe wrote no report";
+
+    EXPECT_EQ(values["com"], "0x00000001") << "S_FALSE: COM initialised apartment-threaded";
+    EXPECT_EQ(values["size"], "112");
+    EXPECT_EQ(Lower(values["folder"]), Lower(folder));
+    EXPECT_EQ(Lower(values["configuration"]), Lower(folder + "OrvelCmd.ini"));
+    EXPECT_EQ(values["text"], "OrvelCmd.plg");
+    EXPECT_EQ(values["windowProcess"], std::to_string(host.program.id));
+    EXPECT_EQ(values["windowClass"], "OrvelCmdHost");
+    EXPECT_EQ(values["memoryDC"], "yes");
+    char profile[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_PROFILE, NULL, SHGFP_TYPE_CURRENT, profile);
+    EXPECT_EQ(Lower(values["current"]), Lower(profile));
+
+    // The probe asked for an action code no host knows: logged and left alone.
+    EXPECT_NE(WaitForLogLine(host, "action 99 unknown: ignored"), "");
+    EXPECT_EQ(WaitForProcessWindow(host.program.id, "#32770", 0), nullptr);
+    SetEnvironmentVariableA("ORVEL_PROBE_REPORT", NULL);
+}
+
+}  // namespace

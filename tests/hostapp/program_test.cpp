@@ -1,0 +1,172 @@
+// The host program as a whole: one host per session, reaching the bar from outside, a clean
+// exit, and a start that fails as a whole with a message that names the file at fault.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
+#include "hostrun.h"
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+    return text;
+}
+
+int BarWidth(HWND bar)
+{
+    RECT rect = {};
+    GetWindowRect(bar, &rect);
+    return rect.right - rect.left;
+}
+
+int BarsOnTheDesktop()
+{
+    int count = 0;
+    for (HWND bar = NULL; (bar = FindWindowExA(NULL, bar, "Abrivel", NULL)) != NULL;)
+        count++;
+    return count;
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
+    return info.hwndFocus;
+}
+
+// A window of the test's own takes the foreground, as another program would.
+HWND TakeForeground()
+{
+    HWND window = CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  300, 300, 200, 100, NULL, NULL, NULL, NULL);
+    SetForegroundWindow(window);
+    WaitUntil([&] { return GetForegroundWindow() == window; }, 10000);
+    return window;
+}
+
+class HostProgram : public ::testing::Test {
+protected:
+    HostRun first = {};
+    HostRun second = {};
+    void TearDown() override
+    {
+        EndProgram(&second.program);
+        EndProgram(&first.program);
+    }
+};
+
+TEST_F(HostProgram, SecondStartBringsTheFirstBarBackWithTheFocusAndEnds)
+{
+    std::string folder = HostFolder("second");
+    // Collapsed to its button: the hand-over brings it back to its width as well.
+    WritePrivateProfileStringA("Abrivel", "Minimize", "1", (folder + "OrvelCmd.ini").c_str());
+    WritePrivateProfileStringA(NULL, NULL, NULL, (folder + "OrvelCmd.ini").c_str());
+    ASSERT_TRUE(StartHost(&first, folder, "--dry-run"));
+    HWND bar = WaitForBar(first);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(BarWidth(bar), 24);
+    HWND elsewhere = TakeForeground();
+    ASSERT_EQ(GetForegroundWindow(), elsewhere);
+
+    ASSERT_TRUE(StartHost(&second, folder, "--dry-run", "", "second.log"));
+    EXPECT_EQ(WaitForExit(&second.program, 30000), 0u);
+    EXPECT_EQ(BarsOnTheDesktop(), 1);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == bar; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(bar) == InputLineOf(bar); }, 10000));
+    EXPECT_GT(BarWidth(bar), 24);
+    EXPECT_NE(WaitForLogLine(second, "a host runs already"), "");
+    DestroyWindow(elsewhere);
+}
+
+TEST_F(HostProgram, TrayIconClickBringsTheBarToTheFront)
+{
+    ASSERT_TRUE(StartHost(&first, HostFolder("tray"), "--dry-run"));
+    HWND bar = WaitForBar(first);
+    ASSERT_NE(bar, nullptr);
+    HWND elsewhere = TakeForeground();
+    PostMessageA(HostWindowOf(first.program.id), HOSTAPP_TRAY, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == bar; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(bar) == InputLineOf(bar); }, 10000));
+    DestroyWindow(elsewhere);
+}
+
+TEST_F(HostProgram, ExitStopsThePluginEndsWithZeroAndKeepsTheSettings)
+{
+    std::string folder = HostFolder("exit");
+    std::string ini = folder + "OrvelCmd.ini";
+    WritePrivateProfileStringA("Abrivel", "Snap", "9", ini.c_str());
+    WritePrivateProfileStringA("OrvelHost", "Hotkey", "0", ini.c_str());
+    WritePrivateProfileStringA(NULL, NULL, NULL, ini.c_str());
+    ASSERT_TRUE(StartHost(&first, folder, "--dry-run"));
+    HWND bar = WaitForBar(first);
+    ASSERT_NE(bar, nullptr);
+    // The bar stores its width as it changes; the exit must not lose it, nor anything else.
+    RECT rect;
+    GetWindowRect(bar, &rect);
+    SetWindowPos(bar, NULL, 0, 0, 321, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitUntil([&] { return IniValue(folder, "Abrivel", "Width") == "321"; }, 10000));
+
+    PostMessageA(HostWindowOf(first.program.id), WM_COMMAND, IDM_HOST_EXIT, 0);
+    EXPECT_EQ(WaitForExit(&first.program, 20000), 0u);
+    EXPECT_NE(WaitForLogLine(first, "plug-in stopped", 0), "");
+    EXPECT_EQ(IniValue(folder, "Abrivel", "Width"), "321");
+    EXPECT_EQ(IniValue(folder, "Abrivel", "Snap"), "9");
+    EXPECT_EQ(IniValue(folder, "OrvelHost", "Hotkey"), "0");
+}
+
+// A start that cannot complete tells the user which file is at fault and why, and leaves
+// nothing behind: no bar, a non-zero exit code.
+TEST_F(HostProgram, BrokenInstallationIsReportedAndNothingStarts)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> breakIt;
+        const char* file;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"noplugin", [](const std::string& f) { DeleteFileA((f + "OrvelCmd.plg").c_str()); },
+         "OrvelCmd.plg", "is missing"},
+        {"textplugin",
+         [](const std::string& f) {
+             HANDLE file = CreateFileA((f + "OrvelCmd.plg").c_str(), GENERIC_WRITE, 0, NULL,
+                                       CREATE_ALWAYS, 0, NULL);
+             DWORD written;
+             WriteFile(file, "not a module\r\n", 14, &written, NULL);
+             CloseHandle(file);
+         },
+         "OrvelCmd.plg", "damaged or not a 32-bit Windows module"},
+        {"otherdll",
+         [](const std::string& f) {
+             CopyFileA((f + "kelvor.dll").c_str(), (f + "OrvelCmd.plg").c_str(), FALSE);
+         },
+         "OrvelCmd.plg", "lacks the entry point GetPluginInfo"},
+        {"nokelvor", [](const std::string& f) { DeleteFileA((f + "kelvor.dll").c_str()); },
+         "kelvor.dll", "is missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = HostFolder(c.name);
+        c.breakIt(folder);
+        HostRun run = {};
+        ASSERT_TRUE(StartHost(&run, folder, "--dry-run"));
+        HWND box = WaitForProcessWindow(run.program.id, "#32770", 20000);
+        ASSERT_NE(box, nullptr);
+        std::string text = MessageBoxText(box);
+        EXPECT_NE(Lower(text).find(Lower(folder + c.file)), std::string::npos) << text;
+        EXPECT_NE(text.find(c.problem), std::string::npos) << text;
+        EXPECT_EQ(WindowText(box), "OrvelCmd");
+        EXPECT_TRUE(ProcessWindows(run.program.id, "Abrivel").empty());
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        DWORD code = WaitForExit(&run.program, 20000);
+        EXPECT_NE(code, 0u);
+        EXPECT_NE(code, (DWORD)STILL_ACTIVE);
+        EndProgram(&run.program);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The few requests whose real effect stays inside the throwaway prefix and display: carried out
+// for real here, without --dry-run.
+#include <gtest/gtest.h>
+#include "hostrun.h"
+
+namespace {
+
+const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The "OrvelCmd" value of the current user's Run key; false when there is none.
+bool RunValue(std::string* value)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    char text[1024] = "";
+    DWORD size = sizeof text - 1;
+    DWORD type = 0;
+    bool found = RegQueryValueExA(key, "OrvelCmd", NULL, &type, (BYTE*)text, &size) ==
+                     ERROR_SUCCESS && type == REG_SZ;
+    RegCloseKey(key);
+    *value = text;
+    return found;
+}
+
+void RemoveRunValue()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "OrvelCmd");
+        RegCloseKey(key);
+    }
+}
+
+class RealEffects : public ::testing::Test {
+protected:
+    HostRun host = {};
+    HWND bar = NULL;
+    void Start(const char* name, const char* switches)
+    {
+        ASSERT_TRUE(StartHost(&host, HostFolder(name), switches));
+        bar = WaitForBar(host);
+        ASSERT_NE(bar, nullptr);
+    }
+    void TearDown() override
+    {
+        EndProgram(&host.program);
+        RemoveRunValue();
+    }
+};
+
+TEST_F(RealEffects, ControlPanelOpens)
+{
+    Start("cpanel", "");
+    TypeLine(bar, ".CPanel");
+    HWND panel = NULL;
+    EXPECT_TRUE(WaitUntil([&] { return (panel = FindWindowA("Shell_Control_WndClass", NULL)) != NULL; },
+                          30000));
+    std::string line = WaitForLogLine(host, "action 59 CPanel: ");
+    EXPECT_EQ(line.find("(dry run)"), std::string::npos) << line;
+    if (panel) {
+        PostMessageA(panel, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(panel); }, 10000));
+    }
+}
+
+TEST_F(RealEffects, DesktopMinimisesOtherProgramsWindowsButNotTheBar)
+{
+    Start("desktop", "");
+    HWND window = CreateWindowExA(0, "STATIC", "a user's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  50, 50, 200, 100, NULL, NULL, NULL, NULL);
+    TypeLine(bar, ".Desktop");
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 20000));
+    EXPECT_NE(WaitForLogLine(host, "action 7 Desktop: "), "");
+    EXPECT_FALSE(IsIconic(bar));
+    EXPECT_TRUE(IsWindowVisible(bar));
+    DestroyWindow(window);
+}
+
+TEST_F(RealEffects, StartWithWindowsIsWrittenAndRemovedButNotInDryRun)
+{
+    RemoveRunValue();
+    Start("startup", "");
+    HWND hostWindow = HostWindowOf(host.program.id);
+    std::string value;
+    PostMessageA(hostWindow, WM_COMMAND, IDM_HOST_STARTWITHWINDOWS, 0);
+    EXPECT_TRUE(WaitUntil([&] { return RunValue(&value); }, 10000));
+    EXPECT_EQ(value, "\"" + host.folder + "OrvelCmd.exe\"");
+    PostMessageA(hostWindow, WM_COMMAND, IDM_HOST_STARTWITHWINDOWS, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !RunValue(&value); }, 10000));
+    EndProgram(&host.program);
+
+    Start("startupdry", "--dry-run");
+    PostMessageA(HostWindowOf(host.program.id), WM_COMMAND, IDM_HOST_STARTWITHWINDOWS, 0);
+    EXPECT_NE(WaitForLogLine(host, "start with Windows left off"), "");
+    EXPECT_FALSE(RunValue(&value));
+}
+
+}  // namespace
