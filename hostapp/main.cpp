@@ -6,8 +6,10 @@
 // still show); --log keeps a line for every message the host receives; --seconds ends the host
 // after N seconds (for screenshots).
 #include "hostapp.h"
+#include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -115,6 +117,33 @@ bool FindConfiguration(char* message, int size)
     return false;
 }
 
+// The manifest asks for the common controls of version 6, the ones that follow the system's
+// look; the options dialog's up-down, slider and hot-key controls come from them.
+void StartCommonControls()
+{
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+    BOOL started = InitCommonControlsEx(&controls);
+    DLLVERSIONINFO version;
+    ZeroMemory(&version, sizeof version);
+    version.cbSize = sizeof version;
+    HMODULE library = NULL;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       (LPCSTR)(void*)InitCommonControlsEx, &library);
+    DLLGETVERSIONPROC getVersion =
+        library ? (DLLGETVERSIONPROC)(void*)GetProcAddress(library, "DllGetVersion") : NULL;
+    if (getVersion)
+        getVersion(&version);
+    char path[MAX_PATH] = "";
+    if (library)
+        GetModuleFileNameA(library, path, sizeof path);
+    Log("common controls %lu.%lu from %s%s", (unsigned long)version.dwMajorVersion,
+        (unsigned long)version.dwMinorVersion, path,
+        started ? "" : ": InitCommonControlsEx failed");
+}
+
 // The shortcut the user chose in the options, registered again at every start.
 void RegisterStoredHotkey()
 {
@@ -196,6 +225,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     bool oleStarted = SUCCEEDED(ole);
     if (!oleStarted)
         Log("OleInitialize failed: 0x%08lX", (unsigned long)ole);
+
+    StartCommonControls();
 
     char message[1024];
     if (!CreateHostWindow()) {

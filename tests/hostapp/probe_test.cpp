@@ -63,6 +63,12 @@ TEST_F(HostProbe, PluginStartsOnAnApartmentThreadWithTheHostsRecords)
     SHGetFolderPathA(NULL, CSIDL_PROFILE, NULL, SHGFP_TYPE_CURRENT, profile);
     EXPECT_EQ(Lower(values["current"]), Lower(profile));
 
+    // The manifest is honoured: the common controls come from the side-by-side assembly of
+    // version 6 (Wine's report their version as 5.81 all the same), and start.
+    std::string controls = WaitForLogLine(host, "common controls ");
+    const char assembly[] = "\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+    EXPECT_NE(Lower(controls).find(assembly), std::string::npos) << controls;
+    EXPECT_EQ(controls.find("failed"), std::string::npos) << controls;
     // The probe asked for an action code no host knows: logged and left alone.
     EXPECT_NE(WaitForLogLine(host, "action 99 unknown: ignored"), "");
     EXPECT_EQ(WaitForProcessWindow(host.program.id, "#32770", 0), nullptr);

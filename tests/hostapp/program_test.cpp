@@ -87,10 +87,32 @@ TEST_F(HostProgram, TrayIconClickBringsTheBarToTheFront)
     HWND bar = WaitForBar(first);
     ASSERT_NE(bar, nullptr);
     HWND elsewhere = TakeForeground();
+    ASSERT_EQ(GetForegroundWindow(), elsewhere);
     PostMessageA(HostWindowOf(first.program.id), HOSTAPP_TRAY, 1, WM_LBUTTONUP);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == bar; }, 10000));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(bar) == InputLineOf(bar); }, 10000));
     DestroyWindow(elsewhere);
+}
+
+// The menu takes the keys of the host's thread; its items are told apart by what they do.
+void ChooseFromTrayMenu(const HostRun& run, std::initializer_list<WPARAM> keys)
+{
+    HWND hostWindow = HostWindowOf(run.program.id);
+    PostMessageA(hostWindow, HOSTAPP_TRAY, 1, WM_RBUTTONUP);
+    ASSERT_NE(WaitForProcessWindow(run.program.id, "#32768", 10000), nullptr);
+    for (WPARAM key : keys)
+        PostMessageA(hostWindow, WM_KEYDOWN, key, 0);
+}
+
+TEST_F(HostProgram, TrayMenuOffersStartWithWindowsAndExit)
+{
+    ASSERT_TRUE(StartHost(&first, HostFolder("traymenu"), "--dry-run"));
+    ASSERT_NE(WaitForBar(first), nullptr);
+    ChooseFromTrayMenu(first, {VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_NE(WaitForLogLine(first, "start with Windows left off"), "");
+    EXPECT_TRUE(WaitUntil([&] { return ProcessWindows(first.program.id, "#32768").empty(); }, 10000));
+    ChooseFromTrayMenu(first, {VK_UP, VK_RETURN});
+    EXPECT_EQ(WaitForExit(&first.program, 20000), 0u);
 }
 
 TEST_F(HostProgram, ExitStopsThePluginEndsWithZeroAndKeepsTheSettings)
