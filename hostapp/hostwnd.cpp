@@ -194,8 +194,9 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     default:
         if (message == taskbarCreated && taskbarCreated) {
+            // A new taskbar knows no icons; one that only says so again still has ours.
             Log("the taskbar was created again: the tray icon is put back");
-            App.trayShown = false;
+            RemoveTrayIcon();
             AddTrayIcon();
             return 0;
         }

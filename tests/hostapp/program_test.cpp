@@ -81,11 +81,20 @@ TEST_F(HostProgram, SecondStartBringsTheFirstBarBackWithTheFocusAndEnds)
     DestroyWindow(elsewhere);
 }
 
-TEST_F(HostProgram, TrayIconClickBringsTheBarToTheFront)
+int Count(const std::vector<std::string>& lines, const std::string& text)
+{
+    return (int)std::count(lines.begin(), lines.end(), text);
+}
+
+// The icon is put back when the taskbar starts again, and a click on it reaches the bar.
+TEST_F(HostProgram, TrayIconReturnsWithTheTaskbarAndItsClickBringsTheBarToTheFront)
 {
     ASSERT_TRUE(StartHost(&first, HostFolder("tray"), "--dry-run"));
     HWND bar = WaitForBar(first);
     ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(Count(LogLines(first), "tray icon shown"), 1);
+    PostMessageA(HostWindowOf(first.program.id), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(first), "tray icon shown") == 2; }, 10000));
     HWND elsewhere = TakeForeground();
     ASSERT_EQ(GetForegroundWindow(), elsewhere);
     PostMessageA(HostWindowOf(first.program.id), HOSTAPP_TRAY, 1, WM_LBUTTONUP);
