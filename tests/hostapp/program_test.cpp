@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include "hostrun.h"
+#include <commctrl.h>
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST_F(HostProgram, TrayIconReturnsWithTheTaskbarAndItsClickBringsTheBarToTheFro
     ASSERT_TRUE(StartHost(&first, HostFolder("tray"), "--dry-run"));
     HWND bar = WaitForBar(first);
     ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(Count(LogLines(first), "tray icon shown"), 1);
+    ASSERT_NE(WaitForLogLine(first, "tray icon shown"), "");
     PostMessageA(HostWindowOf(first.program.id), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return Count(LogLines(first), "tray icon shown") == 2; }, 10000));
     HWND elsewhere = TakeForeground();
@@ -147,6 +148,96 @@ TEST_F(HostProgram, ExitStopsThePluginEndsWithZeroAndKeepsTheSettings)
     EXPECT_EQ(IniValue(folder, "Abrivel", "Width"), "321");
     EXPECT_EQ(IniValue(folder, "Abrivel", "Snap"), "9");
     EXPECT_EQ(IniValue(folder, "OrvelHost", "Hotkey"), "0");
+}
+
+// Ctrl+Alt+O in the hot-key control's form, as the options store it.
+const WORD CtrlAltO = MAKEWORD('O', HOTKEYF_CONTROL | HOTKEYF_ALT);
+
+void StoreHotkey(const std::string& folder, WORD hotkey)
+{
+    std::string ini = folder + "OrvelCmd.ini";
+    WritePrivateProfileStringA("OrvelHost", "Hotkey", std::to_string(hotkey).c_str(), ini.c_str());
+    WritePrivateProfileStringA(NULL, NULL, NULL, ini.c_str());
+}
+
+TEST_F(HostProgram, StoredShortcutIsTheHostsAndBringsTheBarToTheFront)
+{
+    std::string folder = HostFolder("shortcut");
+    StoreHotkey(folder, CtrlAltO);
+    ASSERT_TRUE(StartHost(&first, folder, "--dry-run"));
+    HWND bar = WaitForBar(first);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_NE(WaitForLogLine(first, "shortcut Ctrl+Alt+O registered"), "");
+    // Registered for the session: another program cannot have it now.
+    EXPECT_FALSE(RegisterHotKey(NULL, 7, MOD_CONTROL | MOD_ALT, 'O'));
+    HWND elsewhere = TakeForeground();
+    ASSERT_EQ(GetForegroundWindow(), elsewhere);
+    PostMessageA(HostWindowOf(first.program.id), WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'O'));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == bar; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(bar) == InputLineOf(bar); }, 10000));
+    DestroyWindow(elsewhere);
+}
+
+TEST_F(HostProgram, ShortcutTakenByAnotherProgramIsReported)
+{
+    std::string folder = HostFolder("shortcuttaken");
+    StoreHotkey(folder, CtrlAltO);
+    ASSERT_TRUE(RegisterHotKey(NULL, 7, MOD_CONTROL | MOD_ALT, 'O'));
+    ASSERT_TRUE(StartHost(&first, folder, "--dry-run"));
+    ASSERT_NE(WaitForBar(first), nullptr);
+    std::string notice = WaitForLogLine(first, "The shortcut Ctrl+Alt+O is already in use");
+    EXPECT_NE(notice, "");
+    // Told in a balloon of the tray icon, not in a box that would stop the host.
+    EXPECT_EQ(notice.find("balloon: "), 0u) << notice;
+    EXPECT_TRUE(ProcessWindows(first.program.id, "#32770").empty());
+    UnregisterHotKey(NULL, 7);
+}
+
+HWND FieldAfterLabel(HWND dialog, const char* label)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowText(child) == label)
+            return GetWindow(child, GW_HWNDNEXT);
+    return NULL;
+}
+
+// The options dialog opens once however often it is asked for; Cancel leaves the plug-in
+// running, OK starts it again with the new values once the bar's own call has returned.
+TEST_F(HostProgram, OptionsDialogOpensOnceAndItsValuesRestartThePlugin)
+{
+    std::string folder = HostFolder("options");
+    ASSERT_TRUE(StartHost(&first, folder, "--dry-run"));
+    HWND bar = WaitForBar(first);
+    ASSERT_NE(bar, nullptr);
+    HWND hostWindow = HostWindowOf(first.program.id);
+
+    TypeLine(bar, ".Properties");
+    HWND dialog = WaitForProcessWindow(first.program.id, "#32770", 20000);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), "OrvelCmd Options");
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), bar);
+    PostMessageA(hostWindow, WM_COMMAND, IDM_HOST_OPTIONS, 0);
+    EXPECT_NE(WaitForLogLine(first, "the options dialog is open already"), "");
+    EXPECT_EQ(ProcessWindows(first.program.id, "#32770").size(), 1u);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+
+    TypeLine(bar, ".Master");
+    dialog = WaitForProcessWindow(first.program.id, "#32770", 20000);
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(FieldAfterLabel(dialog, "Width:"), WM_SETTEXT, 0, (LPARAM) "250");
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    HWND restarted = NULL;
+    EXPECT_TRUE(WaitUntil([&] {
+        restarted = FindWindowExA(NULL, NULL, "Abrivel", NULL);
+        return !IsWindow(bar) && restarted && IsWindowVisible(restarted);
+    }, 20000));
+    EXPECT_EQ(BarWidth(restarted), 250);
+    EXPECT_EQ(IniValue(folder, "Abrivel", "Width"), "250");
+    std::vector<std::string> lines = LogLines(first);
+    EXPECT_EQ(Count(lines, "restart of the plug-in asked (posted)"), 1);
+    EXPECT_EQ(Count(lines, "plug-in stopped"), 1);
+    EXPECT_EQ(WaitForExit(&first.program, 0), (DWORD)STILL_ACTIVE);
 }
 
 // A start that cannot complete tells the user which file is at fault and why, and leaves
