@@ -148,6 +148,9 @@ void LogOffWindows(const char* label);
 void ShowDesktop(const char* label);
 void ClearRecentDocuments(const char* label);
 
+// errortext.cpp: appends "\n\n<the system's text>(error N)" to message, bounded; nothing for 0.
+void AppendSystemError(char* message, int size, DWORD error);
+
 // instance.cpp: one host per user session.
 enum SessionClaim { SESSION_OWNED, SESSION_HANDED_OVER, SESSION_UNREACHABLE };
 SessionClaim ClaimSession(HANDLE* mutex);

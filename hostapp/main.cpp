@@ -25,21 +25,8 @@ void ShowStartError(const char* text)
     MessageBoxA(NULL, text, ProgramName, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-// Appends the system's words for error to message, bounded.
-void AppendSystemError(char* message, int size, DWORD error)
-{
-    int used = lstrlenA(message);
-    if (used >= size - 1)
-        return;
-    char text[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0,
-                   text, sizeof text, NULL);
-    _snprintf(message + used, size - used, "\n\n%s(error %lu)", text, (unsigned long)error);
-    message[size - 1] = '\0';
-}
-
-// Whether the loader may look for DLLs in the current folder is the system's default; a
-// program the user started from a downloads folder must not pick up what lies there.
+// By default the loader looks for DLLs in the current folder too: a program started from a
+// downloads folder must not pick up what lies there.
 void KeepCurrentFolderOutOfDllSearch()
 {
     typedef BOOL(WINAPI * SetDllDirectoryProc)(LPCSTR);

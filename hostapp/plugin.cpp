@@ -10,12 +10,17 @@ namespace {
 void DescribeLoadFailure(const char* path, const char* problem, DWORD error, char* message,
                          int size)
 {
-    char system[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, error, 0,
-                   system, sizeof system, NULL);
-    _snprintf(message, size, "%s\n\n%s\n\n%s(error %lu)", path, problem, system,
-              (unsigned long)error);
+    _snprintf(message, size, "%s\n\n%s", path, problem);
     message[size - 1] = '\0';
+    AppendSystemError(message, size, error);
+}
+
+void ForgetEntryPoints()
+{
+    App.GetPluginInfo = NULL;
+    App.InitGlobalModule = NULL;
+    App.DoneModule = NULL;
+    App.info = NULL;
 }
 
 }  // namespace
@@ -57,16 +62,14 @@ bool LoadPluginModule(char* message, int size)
         *entry.slot = GetProcAddress(module, entry.name);
         if (!*entry.slot) {
             DWORD error = GetLastError();
-            char problem[128];
+            char problem[192];
             _snprintf(problem, sizeof problem,
                       "The plug-in OrvelCmd.plg lacks the entry point %s: it is not an OrvelCmd "
                       "plug-in, or of another version.", entry.name);
             problem[sizeof problem - 1] = '\0';
             DescribeLoadFailure(path, problem, error, message, size);
             FreeLibrary(module);
-            App.GetPluginInfo = NULL;
-            App.InitGlobalModule = NULL;
-            App.DoneModule = NULL;
+            ForgetEntryPoints();
             return false;
         }
     }
@@ -76,15 +79,12 @@ bool LoadPluginModule(char* message, int size)
                             "itself: it is damaged or of another version.",
                             ERROR_INVALID_DATA, message, size);
         FreeLibrary(module);
-        App.info = NULL;
-        App.GetPluginInfo = NULL;
-        App.InitGlobalModule = NULL;
-        App.DoneModule = NULL;
+        ForgetEntryPoints();
         return false;
     }
     App.module = module;
-    Log("loaded %s: %s, %d options", path, App.info && App.info->name ? App.info->name : "?",
-        App.info ? App.info->optionCount : 0);
+    Log("loaded %s: %s, %d options", path, App.info->name ? App.info->name : "?",
+        App.info->optionCount);
     return true;
 }
 
@@ -132,10 +132,7 @@ void UnloadPluginModule()
         FreeLibrary(App.module);
         App.module = NULL;
     }
-    App.GetPluginInfo = NULL;
-    App.InitGlobalModule = NULL;
-    App.DoneModule = NULL;
-    App.info = NULL;
+    ForgetEntryPoints();
     if (App.context.memoryDC) {
         DeleteDC(App.context.memoryDC);
         App.context.memoryDC = NULL;

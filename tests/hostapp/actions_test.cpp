@@ -48,8 +48,11 @@ std::string NewLogLine(size_t before, const std::string& part)
     return found;
 }
 
+// Typed once the line is empty, that is once the bar is done with the command before: a new
+// text set earlier would be overwritten when the bar empties its line.
 std::string Type(const char* line, const std::string& part)
 {
+    WaitUntil([] { return WindowText(InputLineOf(bar)).empty(); }, 10000);
     size_t before = LogLines(host).size();
     TypeLine(bar, line);
     return NewLogLine(before, part);
@@ -119,6 +122,15 @@ TEST_F(HostActions, SessionEndingActionsAreOnlyLogged)
     std::string logOff = Type(".Logoff", "action 17 Logoff: ");
     EXPECT_NE(logOff.find("ask \""), std::string::npos) << logOff;
     EXPECT_NE(logOff.find("ExitWindowsEx log off (dry run)"), std::string::npos) << logOff;
+    EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "");
+    EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
+}
+
+// The bar runs the theme tool from the host's folder itself; none is shipped, and that harms
+// nothing: no box, and the next command is carried out as usual.
+TEST_F(HostActions, ThemeWithoutItsToolShowsNothing)
+{
+    TypeLine(bar, ".Theme");
     EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "");
     EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
 }
