@@ -21,14 +21,6 @@ int BarWidth(HWND bar)
     return rect.right - rect.left;
 }
 
-int BarsOnTheDesktop()
-{
-    int count = 0;
-    for (HWND bar = NULL; (bar = FindWindowExA(NULL, bar, "Abrivel", NULL)) != NULL;)
-        count++;
-    return count;
-}
-
 HWND FocusOf(HWND window)
 {
     GUITHREADINFO info;
@@ -74,7 +66,8 @@ TEST_F(HostProgram, SecondStartBringsTheFirstBarBackWithTheFocusAndEnds)
 
     ASSERT_TRUE(StartHost(&second, folder, "--dry-run", "", "second.log"));
     EXPECT_EQ(WaitForExit(&second.program, 30000), 0u);
-    EXPECT_EQ(BarsOnTheDesktop(), 1);
+    // It never started a plug-in of its own.
+    EXPECT_EQ(WaitForLogLine(second, "bar window", 0), "");
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == bar; }, 10000));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(bar) == InputLineOf(bar); }, 10000));
     EXPECT_GT(BarWidth(bar), 24);
@@ -229,8 +222,8 @@ TEST_F(HostProgram, OptionsDialogOpensOnceAndItsValuesRestartThePlugin)
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     HWND restarted = NULL;
     EXPECT_TRUE(WaitUntil([&] {
-        restarted = FindWindowExA(NULL, NULL, "Abrivel", NULL);
-        return !IsWindow(bar) && restarted && IsWindowVisible(restarted);
+        restarted = WaitForProcessWindow(first.program.id, "Abrivel", 0);
+        return !IsWindow(bar) && restarted;
     }, 20000));
     EXPECT_EQ(BarWidth(restarted), 250);
     EXPECT_EQ(IniValue(folder, "Abrivel", "Width"), "250");
