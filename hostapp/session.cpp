@@ -132,8 +132,8 @@ void LogOffWindows(const char* label)
 void ShowDesktop(const char* label)
 {
     if (App.dryRun) {
-        Log("%s: Shell.Application MinimizeAll, else minimise %d windows one by one (dry run)",
-            label, MinimiseOtherWindows(false));
+        Log("%s: Shell.Application MinimizeAll, else minimise other windows one by one (%d now) "
+            "(dry run)", label, MinimiseOtherWindows(false));
         return;
     }
     IShellDispatch* shell = ShellApplication();
@@ -147,8 +147,8 @@ void ShowDesktop(const char* label)
     // Where the shell cannot (Wine only stubs it), the windows are minimised one by one, the
     // host's own and the bar excepted.
     int count = MinimiseOtherWindows(true);
-    Log("%s: minimise %d windows one by one (MinimizeAll failed: 0x%08lX)", label, count,
-        (unsigned long)result);
+    Log("%s: minimise other windows one by one (%d now; MinimizeAll failed: 0x%08lX)", label,
+        count, (unsigned long)result);
 }
 
 void ClearRecentDocuments(const char* label)

@@ -3,6 +3,7 @@
 // OrvelCmd.ini (portable use: the configuration stays in that folder).
 #pragma once
 #include <windows.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "harness/launch.h"
@@ -55,15 +56,17 @@ inline std::vector<std::string> LogLines(const HostRun& run)
     return lines;
 }
 
-// The first log line that contains part, waiting up to timeoutMs for it; "" when none came.
+// The first log line from line number `from` on that contains part, waiting up to timeoutMs for
+// it; "" when none came.
 inline std::string WaitForLogLine(const HostRun& run, const std::string& part,
-                                  DWORD timeoutMs = 20000)
+                                  DWORD timeoutMs = 20000, size_t from = 0)
 {
     std::string found;
     WaitUntil([&] {
-        for (const std::string& line : LogLines(run))
-            if (line.find(part) != std::string::npos) {
-                found = line;
+        std::vector<std::string> lines = LogLines(run);
+        for (size_t i = from; i < lines.size(); i++)
+            if (lines[i].find(part) != std::string::npos) {
+                found = lines[i];
                 return true;
             }
         return false;
@@ -95,4 +98,46 @@ inline std::string IniValue(const std::string& folder, const char* section, cons
     GetPrivateProfileStringA(section, key, "", text, sizeof text,
                              (folder + "OrvelCmd.ini").c_str());
     return text;
+}
+
+inline void SetIniValue(const std::string& folder, const char* section, const char* key,
+                        const std::string& value)
+{
+    std::string ini = folder + "OrvelCmd.ini";
+    WritePrivateProfileStringA(section, key, value.c_str(), ini.c_str());
+    WritePrivateProfileStringA(NULL, NULL, NULL, ini.c_str());
+}
+
+inline std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
+    return text;
+}
+
+inline int BarWidth(HWND bar)
+{
+    RECT rect = {};
+    GetWindowRect(bar, &rect);
+    return rect.right - rect.left;
+}
+
+// The keyboard focus of the thread that owns window, in whichever process.
+inline HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
+    return info.hwndFocus;
+}
+
+// A window of the test's own takes the foreground, as another program's would; the caller
+// destroys it.
+inline HWND TakeForeground()
+{
+    HWND window = CreateWindowExA(0, "STATIC", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  300, 300, 200, 100, NULL, NULL, NULL, NULL);
+    SetForegroundWindow(window);
+    WaitUntil([&] { return GetForegroundWindow() == window; }, 10000);
+    return window;
 }

@@ -1,17 +1,10 @@
 // What the host program hands a plug-in at its start, seen by a probe plug-in in the bar's place.
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <algorithm>
 #include <map>
 #include "hostrun.h"
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), ::tolower);
-    return text;
-}
 
 std::map<std::string, std::string> ReadReport(const std::string& path)
 {

@@ -67,8 +67,7 @@ TEST_F(RealEffects, ControlPanelOpens)
 TEST_F(RealEffects, DesktopMinimisesOtherProgramsWindowsButNotTheBar)
 {
     Start("desktop", "");
-    HWND window = CreateWindowExA(0, "STATIC", "a user's window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  50, 50, 200, 100, NULL, NULL, NULL, NULL);
+    HWND window = TakeForeground();
     TypeLine(bar, ".Desktop");
     EXPECT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 20000));
     EXPECT_NE(WaitForLogLine(host, "action 7 Desktop: "), "");
