@@ -96,11 +96,17 @@ void HotkeyText(WORD hotkey, char* text, int size);   // "Ctrl+Alt+O"
 
 // actions.cpp
 void PerformAction(DWORD action);
-void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock
+void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock, 0x7FD9 Properties
+const char* ActionName(DWORD action);
+void OpenOptions(const char* label);   // the options dialog, or the open one to the front
 
 // hostwnd.cpp
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ActivateBar();
+bool CreateHostWindow();   // App.window; false when the class or window cannot be made
+void DestroyHostWindow();
+int RunHostLoop();         // the exit code PostQuitMessage gave
+HWND DialogOwner();        // the bar while it exists (it is topmost), else the host window
 
 // plugin.cpp. Named apart from the test host's StartPlugin/StopPlugin, which tests link as well.
 extern const char PluginFileName[];   // "OrvelCmd.plg"
@@ -117,16 +123,6 @@ void ShowTrayMenu();
 void TrayBalloon(const char* title, const char* text);
 void TrayNotification(LPARAM event);   // HOSTAPP_TRAY's lParam: the mouse message
 void RunTrayCommand(int id);           // IDM_HOST_*
-
-// hostwnd.cpp
-bool CreateHostWindow();   // App.window; false when the class or window cannot be made
-void DestroyHostWindow();
-int RunHostLoop();         // the exit code PostQuitMessage gave
-HWND DialogOwner();        // the bar while it exists (it is topmost), else the host window
-
-// actions.cpp
-const char* ActionName(DWORD action);
-void OpenOptions(const char* label);   // the options dialog, or the open one to the front
 
 // shellopen.cpp: targets for the shell, carried out or, in dry run, only logged.
 struct ShellTarget {

@@ -107,8 +107,8 @@ TEST_F(HostActions, DesktopAndClearRecentChangeNothingInDryRun)
     lstrcpynA(document, (host.folder + "OrvelCmd.ini").c_str(), MAX_PATH);
     SHAddToRecentDocs(SHARD_PATHA, document);
     std::string shortcut = FolderPath(CSIDL_RECENT) + "\\OrvelCmd.ini.lnk";
-    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                          5000));
+    auto recorded = [&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    ASSERT_TRUE(WaitUntil(recorded, 5000));
 
     std::string desktop = Type(".Desktop", "action 7 Desktop: ");
     EXPECT_NE(desktop.find("one by one ("), std::string::npos) << desktop;
@@ -120,7 +120,7 @@ TEST_F(HostActions, DesktopAndClearRecentChangeNothingInDryRun)
 
     PumpMessages(0);
     EXPECT_FALSE(IsIconic(window));
-    EXPECT_NE(GetFileAttributesA(shortcut.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(recorded());
     DestroyWindow(window);
     DeleteFileA(shortcut.c_str());
 }

@@ -86,7 +86,8 @@ TEST_F(HostProgram, TrayIconAndMenuReachTheBarAndExitKeepsTheSettings)
 
     ChooseFromTrayMenu(first, {VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_NE(WaitForLogLine(first, "start with Windows left off"), "");
-    ASSERT_TRUE(WaitUntil([&] { return ProcessWindows(first.program.id, "#32768").empty(); }, 10000));
+    auto menuClosed = [&] { return ProcessWindows(first.program.id, "#32768").empty(); };
+    ASSERT_TRUE(WaitUntil(menuClosed, 10000));
 
     // The bar stores its width as it changes; the exit must not lose it, nor anything else.
     RECT rect;
@@ -114,7 +115,8 @@ TEST_F(HostProgram, StoredShortcutIsTheHostsAndBringsTheBarToTheFront)
     EXPECT_FALSE(RegisterHotKey(NULL, 7, MOD_CONTROL | MOD_ALT, 'O'));
     elsewhere = TakeForeground();
     ASSERT_EQ(GetForegroundWindow(), elsewhere);
-    PostMessageA(HostWindowOf(first.program.id), WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'O'));
+    PostMessageA(HostWindowOf(first.program.id), WM_HOTKEY, 1,
+                 MAKELPARAM(MOD_CONTROL | MOD_ALT, 'O'));
     ExpectBarInFront(bar);
 }
 

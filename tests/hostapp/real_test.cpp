@@ -54,8 +54,9 @@ TEST_F(RealEffects, ControlPanelOpens)
     Start("cpanel", "");
     TypeLine(bar, ".CPanel");
     HWND panel = NULL;
-    EXPECT_TRUE(WaitUntil([&] { return (panel = FindWindowA("Shell_Control_WndClass", NULL)) != NULL; },
-                          30000));
+    EXPECT_TRUE(WaitUntil([&] {
+        return (panel = FindWindowA("Shell_Control_WndClass", NULL)) != NULL;
+    }, 30000));
     std::string line = WaitForLogLine(host, "action 59 CPanel: ");
     EXPECT_EQ(line.find("(dry run)"), std::string::npos) << line;
     if (panel) {

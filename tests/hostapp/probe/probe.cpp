@@ -38,7 +38,8 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     fprintf(report, "folder=%s\n", context->hostFolder ? context->hostFolder : "");
     fprintf(report, "configuration=%s\n",
             context->configuration ? (const char*)context->configuration : "");
-    fprintf(report, "text=%s\n", context->plugin && context->plugin->text ? context->plugin->text : "");
+    fprintf(report, "text=%s\n",
+            context->plugin && context->plugin->text ? context->plugin->text : "");
     fprintf(report, "windowProcess=%lu\n", (unsigned long)windowProcess);
     fprintf(report, "windowClass=%s\n", windowClass);
     fprintf(report, "memoryDC=%s\n", GetObjectType(context->memoryDC) == OBJ_MEMDC ? "yes" : "no");
