@@ -1,7 +1,9 @@
 // Dot commands through the real module: typed into the input line and run with Return.
 #include "harness/testhost.h"
+#include <algorithm>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 
@@ -435,17 +437,102 @@ TEST_F(DotCommandTest, OpenCancelledLeavesTheLineEmptyAndIsRecorded)
     ExpectCaretAtEnd("", "cancelled");
 }
 
-TEST_F(DotCommandTest, InstallStartsTheAppletThroughRundll32)
+// What the module asks the shell to start, seen on its way: the module's import of ShellExecuteA
+// is pointed at a spy that records the call and passes it on unchanged.
+struct ShellExecuteCall {
+    HWND owner;
+    const char* verb;  // the pointer only: NULL or not
+    std::string file, parameters;
+    const char* directory;
+    INT show;
+};
+std::vector<ShellExecuteCall> shellExecuteCalls;
+
+HINSTANCE WINAPI SpyShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                  LPCSTR directory, INT show)
+{
+    shellExecuteCalls.push_back(
+        {owner, verb, file ? file : "(null)", parameters ? parameters : "(null)", directory, show});
+    return ShellExecuteA(owner, verb, file, parameters, directory, show);
+}
+
+struct ShellExecuteSpy {
+    FARPROC* slot = nullptr;
+    FARPROC original = nullptr;
+    explicit ShellExecuteSpy(HMODULE module)
+    {
+        shellExecuteCalls.clear();
+        BYTE* base = (BYTE*)module;
+        IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+        DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto* library = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports); library->Name && !slot;
+             library++) {
+            if (lstrcmpiA((const char*)base + library->Name, "shell32.dll"))
+                continue;
+            auto* name = (IMAGE_THUNK_DATA*)(base + library->OriginalFirstThunk);
+            auto* address = (IMAGE_THUNK_DATA*)(base + library->FirstThunk);
+            for (; name->u1.AddressOfData && !slot; name++, address++)
+                if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
+                    !lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + name->u1.AddressOfData))->Name,
+                              "ShellExecuteA"))
+                    slot = (FARPROC*)&address->u1.Function;
+        }
+        if (slot)
+            Point((FARPROC)SpyShellExecuteA);
+    }
+    ~ShellExecuteSpy()
+    {
+        if (slot)
+            Point(original);
+    }
+    void Point(FARPROC target)
+    {
+        DWORD protection;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+        if (!original)
+            original = *slot;
+        *slot = target;
+        VirtualProtect(slot, sizeof *slot, protection, &protection);
+    }
+};
+
+// The shell looks for a bare program name in the current folder (a download folder, say) before
+// the system folder: the module must name the system folder's rundll32.exe in full. Wine's shell
+// tries the system folder first whatever it is given, so under Wine the decoy would not run even
+// for a bare name; what the module asks for is checked as well as what starts.
+TEST_F(DotCommandTest, InstallStartsTheAppletThroughTheSystemRundll32)
 {
     RecorderLog log;
     RecorderAsRundll32 stand;
     ASSERT_TRUE(stand.ready) << "could not put the recorder in place of rundll32.exe";
+    ShellExecuteSpy spy(Host.module);
+    ASSERT_NE(spy.slot, nullptr) << "the module does not import ShellExecuteA";
+    char previous[MAX_PATH];
+    ASSERT_TRUE(GetCurrentDirectoryA(MAX_PATH, previous));
+    std::string current = TestFolder() + "current";
+    std::string decoy = current + "\\rundll32.exe";
+    CreateDirectoryA(current.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA((BinFolder() + "recorder.exe").c_str(), decoy.c_str(), FALSE));
+    ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+
     Type(".Install");
-    ASSERT_TRUE(log.WaitForLaunch());
-    std::string launched = log.Text();
-    EXPECT_NE(launched.find("shell32.dll,Control_RunDLL appwiz.cpl,,1"), std::string::npos)
-        << launched;
-    EXPECT_NE(launched.find("rundll32"), std::string::npos) << launched;
+    bool launched = log.WaitForLaunch();
+    SetCurrentDirectoryA(previous);
+    ASSERT_EQ(shellExecuteCalls.size(), 1u);
+    const ShellExecuteCall& call = shellExecuteCalls[0];
+    EXPECT_EQ(call.file, stand.system);
+    EXPECT_EQ(call.parameters, "shell32.dll,Control_RunDLL appwiz.cpl,,1");
+    EXPECT_EQ(call.owner, Host.mainWindow);
+    EXPECT_EQ(call.verb, nullptr);
+    EXPECT_EQ(call.directory, nullptr);
+    EXPECT_EQ(call.show, SW_SHOWNORMAL);
+    // The shell puts the path of the program it started, quoted or not, at the head of the
+    // command line.
+    ASSERT_TRUE(launched);
+    std::string line = log.Text();
+    std::string commandLine = line.substr(0, line.find('\t'));
+    commandLine.erase(std::remove(commandLine.begin(), commandLine.end(), '"'), commandLine.end());
+    EXPECT_EQ(commandLine, stand.system + " shell32.dll,Control_RunDLL appwiz.cpl,,1") << line;
     EXPECT_TRUE(Host.commands.empty());
     EXPECT_EQ(HistoryTexts(), std::vector<std::string>{".Install"});
     ExpectCaretAtEnd("", ".Install");
