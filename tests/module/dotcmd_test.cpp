@@ -438,12 +438,11 @@ TEST_F(DotCommandTest, OpenCancelledLeavesTheLineEmptyAndIsRecorded)
 }
 
 // What the module asks the shell to start, seen on its way: the module's import of ShellExecuteA
-// is pointed at a spy that records the call and passes it on unchanged.
+// is pointed at a spy that records the call and passes it on.
 struct ShellExecuteCall {
     HWND owner;
-    const char* verb;  // the pointer only: NULL or not
+    const char *verb, *directory;
     std::string file, parameters;
-    const char* directory;
     INT show;
 };
 std::vector<ShellExecuteCall> shellExecuteCalls;
@@ -451,50 +450,37 @@ std::vector<ShellExecuteCall> shellExecuteCalls;
 HINSTANCE WINAPI SpyShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                   LPCSTR directory, INT show)
 {
-    shellExecuteCalls.push_back(
-        {owner, verb, file ? file : "(null)", parameters ? parameters : "(null)", directory, show});
+    shellExecuteCalls.push_back({owner, verb, directory, file ? file : "", parameters ? parameters : "", show});
     return ShellExecuteA(owner, verb, file, parameters, directory, show);
 }
 
-struct ShellExecuteSpy {
-    FARPROC* slot = nullptr;
-    FARPROC original = nullptr;
-    explicit ShellExecuteSpy(HMODULE module)
-    {
-        shellExecuteCalls.clear();
-        BYTE* base = (BYTE*)module;
-        IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
-        DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-        for (auto* library = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports); library->Name && !slot;
-             library++) {
-            if (lstrcmpiA((const char*)base + library->Name, "shell32.dll"))
-                continue;
-            auto* name = (IMAGE_THUNK_DATA*)(base + library->OriginalFirstThunk);
-            auto* address = (IMAGE_THUNK_DATA*)(base + library->FirstThunk);
-            for (; name->u1.AddressOfData && !slot; name++, address++)
-                if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-                    !lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + name->u1.AddressOfData))->Name,
-                              "ShellExecuteA"))
-                    slot = (FARPROC*)&address->u1.Function;
-        }
-        if (slot)
-            Point((FARPROC)SpyShellExecuteA);
+// The slot of the module's import table that holds name, imported from library.
+FARPROC* ImportSlot(HMODULE module, const char* library, const char* name)
+{
+    BYTE* base = (BYTE*)module;
+    auto* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    auto* entry = (IMAGE_IMPORT_DESCRIPTOR*)(
+        base + headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; entry->Name; entry++) {
+        if (lstrcmpiA((const char*)base + entry->Name, library))
+            continue;
+        auto* names = (IMAGE_THUNK_DATA*)(base + entry->OriginalFirstThunk);
+        auto* slots = (IMAGE_THUNK_DATA*)(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++)
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                !lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name, name))
+                return (FARPROC*)&slots->u1.Function;
     }
-    ~ShellExecuteSpy()
-    {
-        if (slot)
-            Point(original);
-    }
-    void Point(FARPROC target)
-    {
-        DWORD protection;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-        if (!original)
-            original = *slot;
-        *slot = target;
-        VirtualProtect(slot, sizeof *slot, protection, &protection);
-    }
-};
+    return nullptr;
+}
+
+void Patch(FARPROC* slot, FARPROC target)
+{
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = target;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
 
 // The shell looks for a bare program name in the current folder (a download folder, say) before
 // the system folder: the module must name the system folder's rundll32.exe in full. Wine's shell
@@ -505,8 +491,11 @@ TEST_F(DotCommandTest, InstallStartsTheAppletThroughTheSystemRundll32)
     RecorderLog log;
     RecorderAsRundll32 stand;
     ASSERT_TRUE(stand.ready) << "could not put the recorder in place of rundll32.exe";
-    ShellExecuteSpy spy(Host.module);
-    ASSERT_NE(spy.slot, nullptr) << "the module does not import ShellExecuteA";
+    FARPROC* slot = ImportSlot(Host.module, "shell32.dll", "ShellExecuteA");
+    ASSERT_NE(slot, nullptr);
+    FARPROC original = *slot;
+    Patch(slot, (FARPROC)SpyShellExecuteA);
+    shellExecuteCalls.clear();
     char previous[MAX_PATH];
     ASSERT_TRUE(GetCurrentDirectoryA(MAX_PATH, previous));
     std::string current = TestFolder() + "current";
@@ -518,6 +507,7 @@ TEST_F(DotCommandTest, InstallStartsTheAppletThroughTheSystemRundll32)
     Type(".Install");
     bool launched = log.WaitForLaunch();
     SetCurrentDirectoryA(previous);
+    Patch(slot, original);
     ASSERT_EQ(shellExecuteCalls.size(), 1u);
     const ShellExecuteCall& call = shellExecuteCalls[0];
     EXPECT_EQ(call.file, stand.system);
