@@ -1,6 +1,7 @@
-// Reading and merging the configuration text. The rules follow what the profile API of Windows
-// reads, so that a file written here reads the same through GetPrivateProfileString: the first
-// section of a name wins, then the first key of a name in it; a line ends at CR LF, LF or CR.
+// Reading and merging the configuration text. The rules are those of the profile API where the
+// two meet, so that the files written here read the same through GetPrivateProfileString: the
+// first section of a name counts, then the first key of a name in it; a line ends at CR LF, LF
+// or CR; matching quotes around a value are not part of it.
 #include "inifile.h"
 
 namespace {
@@ -106,13 +107,13 @@ void ReadLine(const char* text, int length, int at, Line* line)
     }
 }
 
-bool NameValid(const char* name, const char* forbidden)
+bool NameValid(const char* name, char forbidden)
 {
     if (!name || !name[0] || IsBlank(name[0]))
         return false;
     const char* c = name;
     for (; *c; c++)
-        if (*c == '\r' || *c == '\n' || (*c == forbidden[0]))
+        if (*c == '\r' || *c == '\n' || *c == forbidden)
             return false;
     return !IsBlank(c[-1]);
 }
@@ -253,11 +254,11 @@ void PutNewSections(Output* o, const IniValue* values, int count, const Placemen
 
 }  // namespace
 
-bool IniSectionNameValid(const char* name) { return NameValid(name, "]"); }
+bool IniSectionNameValid(const char* name) { return NameValid(name, ']'); }
 
 bool IniKeyNameValid(const char* name)
 {
-    return NameValid(name, "=") && name[0] != '[' && name[0] != ';';
+    return NameValid(name, '=') && name[0] != '[' && name[0] != ';';
 }
 
 bool IniFindValue(const char* text, int length, const char* section, const char* key,
