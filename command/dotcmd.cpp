@@ -49,6 +49,21 @@ static void ShowCommandList()
     SendMessageA(State.host.mainWindow, HOSTMSG_DIALOGCLOSED, 0, 0);
 }
 
+// By its full path: the shell looks for a bare program name in the current folder before the
+// system folder, and the host may stand in any folder, where a file called rundll32.exe would
+// run in the user's session. A system folder too long for the buffer starts nothing.
+static void StartInstallApplet()
+{
+    const char ProgramName[] = "\\rundll32.exe";
+    char program[MAX_PATH + sizeof ProgramName];
+    UINT length = GetSystemDirectoryA(program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    strcopy(program + length, ProgramName);
+    ShellExecuteA(State.host.mainWindow, NULL, program, "shell32.dll,Control_RunDLL appwiz.cpl,,1",
+                  NULL, SW_SHOWNORMAL);
+}
+
 void RunDotCommand(const char* text)
 {
     int number = MatchDotCommand(text);
@@ -72,8 +87,7 @@ void RunDotCommand(const char* text)
         ShowCommandList();
         break;
     case DOT_INSTALL:
-        ShellExecuteA(State.host.mainWindow, NULL, "rundll32.exe",
-                      "shell32.dll,Control_RunDLL appwiz.cpl,,1", NULL, SW_SHOWNORMAL);
+        StartInstallApplet();
         break;
     case DOT_SETUPCLOCK:
         PostMessageA(State.host.mainWindow, HOSTMSG_SETUPCLOCK, 0, 0);

@@ -1,10 +1,11 @@
-// Stand-in for the host's helper library, written from what the plug-in relies on.
-// The configuration reference is the path of an INI file; a cursor remembers that path, whether
-// it was opened for writing and the section it was pointed at. Values set through a writing
-// cursor are held back and reach the file only when CloseCFGw ends the sequence, as with the
-// host's own library: a caller that forgets to close loses its writes.
+// The helper library the plug-in imports: texts, starting programs, layered windows and the
+// configuration. The configuration reference is the path of an INI file; a cursor remembers that
+// path, whether it was opened for writing and the section it was pointed at. Values set through
+// a writing cursor are held back and reach the file only when CloseCFGw ends the sequence, all
+// in one save: a caller that forgets to close loses its writes.
 #include <windows.h>
 #include <shellapi.h>
+#include "configfile.h"
 #include "hooks.h"
 
 namespace {
@@ -24,7 +25,7 @@ struct Pending {
     char key[64];
     int value;
 };
-const int PENDING_MAX = 64;
+const int PENDING_MAX = INI_VALUES_MAX;
 Pending pending[PENDING_MAX];
 int pendingCount;
 
@@ -46,40 +47,17 @@ void Notify(const char* call, const char* key, int value)
         observer(call, key, value);
 }
 
-bool ParseInt(const char* text, int* value)
+// The key's value in the cursor's section. On success file holds the text the value points
+// into, to be released by the caller.
+bool ReadValue(const Cursor* cursor, const char* key, ConfigText* file, const char** value,
+               int* length)
 {
-    const char* c = text;
-    while (*c == ' ' || *c == '\t')
-        c++;
-    bool negative = false;
-    if (*c == '-' || *c == '+')
-        negative = *c++ == '-';
-    if (*c < '0' || *c > '9')
+    if (!cursor->file || !cursor->section[0] || !ReadConfigText(cursor->file, file))
         return false;
-    long long number = 0;
-    for (; *c >= '0' && *c <= '9'; c++) {
-        number = number * 10 + (*c - '0');
-        if (number > 0x7FFFFFFFLL + 1)
-            return false;
-    }
-    while (*c == ' ' || *c == '\t')
-        c++;
-    if (*c)
-        return false;
-    if (negative)
-        number = -number;
-    if (number > 0x7FFFFFFF || number < -0x7FFFFFFFLL - 1)
-        return false;
-    *value = (int)number;
-    return true;
-}
-
-bool ReadValue(Cursor* cursor, const char* key, char* buffer, int size)
-{
-    if (!cursor->file || !cursor->section[0])
-        return false;
-    GetPrivateProfileStringA(cursor->section, key, "\x01", buffer, size, cursor->file);
-    return !(buffer[0] == '\x01' && buffer[1] == '\0');
+    if (IniFindValue(file->text, file->length, cursor->section, key, value, length))
+        return true;
+    FreeConfigText(file);
+    return false;
 }
 
 }  // namespace
@@ -133,7 +111,19 @@ BOOL __stdcall Run(const char* program, const char* parameters, const char* dire
 {
     Notify("Run", program, showCommand);
     (void)flags;
-    return (INT_PTR)ShellExecuteA(NULL, NULL, program, parameters, directory, showCommand) > 32;
+    if (!program || !program[0])
+        return FALSE;
+    // Quietly: the theme tool, for one, is not shipped, and a missing program must not put an
+    // error box in front of the user.
+    SHELLEXECUTEINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpFile = program;
+    info.lpParameters = parameters;
+    info.lpDirectory = directory;
+    info.nShow = showCommand;
+    return ShellExecuteExA(&info);
 }
 
 void __stdcall CheckInt(int* value, int low, int high, int substitute)
@@ -171,14 +161,17 @@ void __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor
     (void)reserved;
     Cursor* c = (Cursor*)cursor;
     if (c->writing && c->file && c->file == configuration) {
-        for (int i = 0; i < pendingCount; i++) {
-            if (pending[i].cursor != c)
-                continue;
-            char text[16];
-            wsprintfA(text, "%d", pending[i].value);
-            WritePrivateProfileStringA(pending[i].section, pending[i].key, text, c->file);
-        }
-        WritePrivateProfileStringA(NULL, NULL, NULL, c->file);  // flush the profile cache
+        IniValue values[PENDING_MAX];
+        int count = 0;
+        for (int i = 0; i < pendingCount; i++)
+            if (pending[i].cursor == c) {
+                values[count].section = pending[i].section;
+                values[count].key = pending[i].key;
+                values[count].value = pending[i].value;
+                count++;
+            }
+        if (count)
+            SaveConfigValues(c->file, values, count);
     }
     DropPending(c);
     ZeroMemory(cursor, sizeof(ConfigCursor));
@@ -188,15 +181,25 @@ void __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor
 void __stdcall FindSection(const char* section, int forWriting, ConfigCursor* cursor)
 {
     Cursor* c = (Cursor*)cursor;
-    lstrcpynA(c->section, section ? section : "", sizeof c->section);
+    // A name that does not fit whole, cut, would address another section: none is addressed.
+    c->section[0] = '\0';
+    if (IniSectionNameValid(section) && lstrlenA(section) < (int)sizeof c->section)
+        lstrcpynA(c->section, section, sizeof c->section);
     Notify("FindSection", section, forWriting);
 }
 
 int __stdcall GetCFGInt(const char* key, int fallback, ConfigCursor* cursor)
 {
-    char text[64];
+    ConfigText file;
+    const char* text;
+    int length;
     int value;
-    if (!ReadValue((Cursor*)cursor, key, text, sizeof text) || !ParseInt(text, &value))
+    bool found = ReadValue((Cursor*)cursor, key, &file, &text, &length);
+    if (found) {
+        found = IniParseInt(text, length, &value);
+        FreeConfigText(&file);
+    }
+    if (!found)
         value = fallback;
     Notify("GetCFGInt", key, value);
     return value;
@@ -204,19 +207,16 @@ int __stdcall GetCFGInt(const char* key, int fallback, ConfigCursor* cursor)
 
 BOOL __stdcall GetCFGBool(const char* key, int fallback, ConfigCursor* cursor)
 {
-    char text[64];
-    int value;
-    BOOL result;
-    if (!ReadValue((Cursor*)cursor, key, text, sizeof text))
-        result = fallback != 0;
-    else if (lstrcmpiA(text, "true") == 0 || lstrcmpiA(text, "yes") == 0)
-        result = TRUE;
-    else if (lstrcmpiA(text, "false") == 0 || lstrcmpiA(text, "no") == 0)
-        result = FALSE;
-    else if (ParseInt(text, &value))
-        result = value != 0;
-    else
-        result = fallback != 0;
+    ConfigText file;
+    const char* text;
+    int length;
+    bool value;
+    bool found = ReadValue((Cursor*)cursor, key, &file, &text, &length);
+    if (found) {
+        found = IniParseBool(text, length, &value);
+        FreeConfigText(&file);
+    }
+    BOOL result = found ? value : fallback != 0;
     Notify("GetCFGBool", key, result);
     return result;
 }
@@ -225,8 +225,10 @@ void __stdcall SetCFGInt(const char* key, int value, ConfigCursor* cursor)
 {
     Cursor* c = (Cursor*)cursor;
     Notify("SetCFGInt", key, value);
-    // A reading cursor, or one not pointed at a section, stores nothing.
-    if (!c->writing || !c->file || !c->section[0] || !key || !key[0])
+    // A reading cursor, or one not pointed at a section, stores nothing; nor does a key that
+    // would not read back as itself or not fit whole.
+    if (!c->writing || !c->file || !c->section[0] || !IniKeyNameValid(key) ||
+        lstrlenA(key) >= (int)sizeof pending[0].key)
         return;
     Pending* entry = nullptr;
     for (int i = 0; i < pendingCount && !entry; i++)

@@ -1,7 +1,9 @@
 // Dot commands through the real module: typed into the input line and run with Return.
 #include "harness/testhost.h"
+#include <algorithm>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 
@@ -435,17 +437,92 @@ TEST_F(DotCommandTest, OpenCancelledLeavesTheLineEmptyAndIsRecorded)
     ExpectCaretAtEnd("", "cancelled");
 }
 
-TEST_F(DotCommandTest, InstallStartsTheAppletThroughRundll32)
+// What the module asks the shell to start, seen on its way: the module's import of ShellExecuteA
+// is pointed at a spy that records the call and passes it on.
+struct ShellExecuteCall {
+    HWND owner;
+    const char *verb, *directory;
+    std::string file, parameters;
+    INT show;
+};
+std::vector<ShellExecuteCall> shellExecuteCalls;
+
+HINSTANCE WINAPI SpyShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                  LPCSTR directory, INT show)
+{
+    shellExecuteCalls.push_back({owner, verb, directory, file ? file : "", parameters ? parameters : "", show});
+    return ShellExecuteA(owner, verb, file, parameters, directory, show);
+}
+
+// The slot of the module's import table that holds name, imported from library.
+FARPROC* ImportSlot(HMODULE module, const char* library, const char* name)
+{
+    BYTE* base = (BYTE*)module;
+    auto* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    auto* entry = (IMAGE_IMPORT_DESCRIPTOR*)(
+        base + headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; entry->Name; entry++) {
+        if (lstrcmpiA((const char*)base + entry->Name, library))
+            continue;
+        auto* names = (IMAGE_THUNK_DATA*)(base + entry->OriginalFirstThunk);
+        auto* slots = (IMAGE_THUNK_DATA*)(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++)
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                !lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name, name))
+                return (FARPROC*)&slots->u1.Function;
+    }
+    return nullptr;
+}
+
+void Patch(FARPROC* slot, FARPROC target)
+{
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = target;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+// The shell looks for a bare program name in the current folder (a download folder, say) before
+// the system folder: the module must name the system folder's rundll32.exe in full. Wine's shell
+// tries the system folder first whatever it is given, so under Wine the decoy would not run even
+// for a bare name; what the module asks for is checked as well as what starts.
+TEST_F(DotCommandTest, InstallStartsTheAppletThroughTheSystemRundll32)
 {
     RecorderLog log;
     RecorderAsRundll32 stand;
     ASSERT_TRUE(stand.ready) << "could not put the recorder in place of rundll32.exe";
+    FARPROC* slot = ImportSlot(Host.module, "shell32.dll", "ShellExecuteA");
+    ASSERT_NE(slot, nullptr);
+    FARPROC original = *slot;
+    Patch(slot, (FARPROC)SpyShellExecuteA);
+    shellExecuteCalls.clear();
+    char previous[MAX_PATH];
+    ASSERT_TRUE(GetCurrentDirectoryA(MAX_PATH, previous));
+    std::string current = TestFolder() + "current";
+    std::string decoy = current + "\\rundll32.exe";
+    CreateDirectoryA(current.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA((BinFolder() + "recorder.exe").c_str(), decoy.c_str(), FALSE));
+    ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+
     Type(".Install");
-    ASSERT_TRUE(log.WaitForLaunch());
-    std::string launched = log.Text();
-    EXPECT_NE(launched.find("shell32.dll,Control_RunDLL appwiz.cpl,,1"), std::string::npos)
-        << launched;
-    EXPECT_NE(launched.find("rundll32"), std::string::npos) << launched;
+    bool launched = log.WaitForLaunch();
+    SetCurrentDirectoryA(previous);
+    Patch(slot, original);
+    ASSERT_EQ(shellExecuteCalls.size(), 1u);
+    const ShellExecuteCall& call = shellExecuteCalls[0];
+    EXPECT_EQ(call.file, stand.system);
+    EXPECT_EQ(call.parameters, "shell32.dll,Control_RunDLL appwiz.cpl,,1");
+    EXPECT_EQ(call.owner, Host.mainWindow);
+    EXPECT_EQ(call.verb, nullptr);
+    EXPECT_EQ(call.directory, nullptr);
+    EXPECT_EQ(call.show, SW_SHOWNORMAL);
+    // The shell puts the path of the program it started, quoted or not, at the head of the
+    // command line.
+    ASSERT_TRUE(launched);
+    std::string line = log.Text();
+    std::string commandLine = line.substr(0, line.find('\t'));
+    commandLine.erase(std::remove(commandLine.begin(), commandLine.end(), '"'), commandLine.end());
+    EXPECT_EQ(commandLine, stand.system + " shell32.dll,Control_RunDLL appwiz.cpl,,1") << line;
     EXPECT_TRUE(Host.commands.empty());
     EXPECT_EQ(HistoryTexts(), std::vector<std::string>{".Install"});
     ExpectCaretAtEnd("", ".Install");

@@ -1,6 +1,9 @@
 // The stand-in helper library does what the plug-in relies on of the host's: the module's tests
 // are only as good as this.
 #include "kelvor/hooks.h"
+#include "kelvor/kelvor_host.h"
+#include "harness/launch.h"
+#include "harness/process.h"
 #include "harness/testhost.h"
 #include <string>
 
@@ -132,4 +135,134 @@ TEST(Kelvor, RunStartsTheProgram)
     EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES; },
                           20000));
     SetEnvironmentVariableA("ORVEL_RECORDER_LOG", NULL);
+}
+
+namespace {
+void WriteWholeFile(const std::string& path, const std::string& text)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+void SaveBar(int width, int x)
+{
+    ConfigCursor cursor;
+    OpenCFGw(Host.configPath, &cursor);
+    FindSection("Abrivel", 1, &cursor);
+    SetCFGInt("Width", width, &cursor);
+    SetCFGInt("XPos", x, &cursor);
+    CloseCFGw(Host.configPath, 0, &cursor);
+}
+
+std::string ProfileWidth()
+{
+    char text[64];
+    GetPrivateProfileStringA("Abrivel", "Width", "(absent)", text, sizeof text, Host.configPath);
+    return text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+}  // namespace
+
+// A save changes the values it sets and nothing else; the profile API, which keeps files by name
+// and time, reads the file the rename put in place afresh.
+TEST(Kelvor, SaveReplacesTheFileWithTheValuesMerged)
+{
+    CreateTestHost();
+    WriteWholeFile(Host.configPath, "; OrvelCmd\n[OrvelHost]\nHotkey=0\n\n[Abrivel]\nWidth = 300\n");
+    EXPECT_EQ(ProfileWidth(), "300");
+    SaveBar(321, -7);
+    EXPECT_EQ(ProfileWidth(), "321");
+    EXPECT_EQ(ReadFileText(Host.configPath),
+              "; OrvelCmd\r\n[OrvelHost]\r\nHotkey=0\r\n\r\n[Abrivel]\r\nWidth = 321\r\nXPos=-7\r\n");
+    EXPECT_FALSE(Exists(std::string(Host.configPath) + ".new"));
+    DestroyTestHost();
+}
+
+// A save that cannot make its temporary file, or cannot put it in place, stores nothing: the
+// old file stays byte for byte and no temporary file is left.
+TEST(Kelvor, FailedSaveLeavesTheOldFile)
+{
+    CreateTestHost();
+    const std::string original = "[Abrivel]\nWidth=300\n";
+    const std::string temporary = std::string(Host.configPath) + ".new";
+    WriteWholeFile(Host.configPath, original);
+    ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), NULL));
+    SaveBar(321, 5);
+    EXPECT_EQ(ReadFileText(Host.configPath), original);
+    RemoveDirectoryA(temporary.c_str());
+
+    // Held open by another program without leave to rename it: the rename fails.
+    HANDLE held = CreateFileA(Host.configPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    SaveBar(322, 5);
+    EXPECT_EQ(ReadFileText(Host.configPath), original);
+    EXPECT_FALSE(Exists(temporary));
+    CloseHandle(held);
+
+    SaveBar(323, 5);
+    EXPECT_EQ(ProfileWidth(), "323") << "the way clear, the save goes through";
+    DestroyTestHost();
+}
+
+// A configuration beside the program wins; otherwise the user's application data, its folder
+// made on the way. Files of other runs there are put aside meanwhile.
+TEST(Kelvor, ConfigPathBesideTheProgramOrInApplicationData)
+{
+    char appData[MAX_PATH];
+    ASSERT_TRUE(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH));
+    const std::string folder = std::string(appData) + "\\OrvelCmd";
+    const std::string portable = BinFolder() + "OrvelCmd.ini";
+    bool folderAside = MoveFileA(folder.c_str(), (folder + ".aside").c_str());
+    bool portableAside = MoveFileA(portable.c_str(), (portable + ".aside").c_str());
+
+    char path[MAX_PATH + 4];
+    EXPECT_EQ(KelvorConfigPath(path, MAX_PATH), (int)folder.size() + 13);
+    EXPECT_EQ(path, folder + "\\OrvelCmd.ini");
+    EXPECT_TRUE(DirExists(folder.c_str()));
+    RemoveDirectoryA(folder.c_str());
+
+    WriteWholeFile(portable, "");
+    int size = (int)portable.size();
+    EXPECT_EQ(KelvorConfigPath(path, size + 1), size);
+    EXPECT_EQ(path, portable);
+    // One byte short: no path, and nothing written past the first byte.
+    FillMemory(path, sizeof path, 'x');
+    EXPECT_EQ(KelvorConfigPath(path, size), 0);
+    EXPECT_EQ(std::string(path, size + 4), '\0' + std::string(size + 3, 'x'));
+    DeleteFileA(portable.c_str());
+
+    // A file where the folder should be: no configuration can be named.
+    WriteWholeFile(folder, "");
+    EXPECT_EQ(KelvorConfigPath(path, MAX_PATH), 0);
+    DeleteFileA(folder.c_str());
+
+    if (folderAside)
+        MoveFileA((folder + ".aside").c_str(), folder.c_str());
+    if (portableAside)
+        MoveFileA((portable + ".aside").c_str(), portable.c_str());
+}
+
+namespace {
+bool boxShown;
+
+// A box the shell shows is modal within the call, so this timer runs in the box's own loop.
+void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
+{
+    for (HWND box : ProcessWindows(GetCurrentProcessId(), "#32770")) {
+        boxShown = true;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+}
+}  // namespace
+
+// The theme tool is not shipped: starting a missing program fails quietly, with no error box.
+TEST(Kelvor, RunOfAMissingProgramShowsNothing)
+{
+    boxShown = false;
+    UINT_PTR timer = SetTimer(NULL, 0, 50, CloseBoxes);
+    EXPECT_FALSE(::Run((TestFolder() + "vestrad.exe").c_str(), 0, 0, 1, 0));
+    KillTimer(NULL, timer);
+    EXPECT_FALSE(boxShown);
 }

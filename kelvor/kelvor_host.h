@@ -1,0 +1,12 @@
+// What the host program asks of the helper library beyond the plug-in's functions. The host
+// looks these up by name at run time.
+#pragma once
+
+extern "C" {
+// Writes the configuration file the host should use into path (size bytes, NUL included) and
+// returns its length: OrvelCmd.ini beside the program when that file exists there, otherwise
+// OrvelCmd\OrvelCmd.ini in the user's application data, the folder being created. 0 (and an
+// empty path when there is room for that) when the path does not fit or the folder cannot be
+// made: never a shortened path.
+int __stdcall KelvorConfigPath(char* path, int size);
+}

@@ -1,0 +1,85 @@
+// Run by fresh_prefix.sh inside a new Wine prefix that holds nothing of OrvelCmd but the unpacked
+// archive (ORVEL_RELEASE_FOLDER). Starts the host program as a double-click in Explorer would,
+// with its log at ORVEL_RELEASE_LOG, and drives its bar from outside, as a user's desktop sees it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string>
+#include <vector>
+#include "harness/process.h"
+#include "harness/testhost.h"
+
+namespace {
+std::string Setting(const char* name)
+{
+    const char* value = getenv(name);
+    return value ? value : "";
+}
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM lParam)
+{
+    std::vector<HWND>* found = (std::vector<HWND>*)lParam;
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (IsWindowVisible(window) && !lstrcmpiA(name, "Notepad"))
+        found->push_back(window);
+    return TRUE;
+}
+
+// Notepad is started by the shell on the bar's behalf: a process of its own, not the host's.
+HWND VisibleNotepad()
+{
+    std::vector<HWND> found;
+    EnumWindows(CollectVisible, (LPARAM)&found);
+    return found.empty() ? NULL : found[0];
+}
+
+void CloseNotepad(HWND notepad)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(notepad, &id);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+    PostMessageA(notepad, WM_CLOSE, 0, 0);
+    if (process && WaitForSingleObject(process, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(process, 1);
+    if (process)
+        CloseHandle(process);
+}
+}  // namespace
+
+TEST(UnpackedArchive, HostShowsTheBarOnTopAndATypedProgramStarts)
+{
+    std::string folder = Setting("ORVEL_RELEASE_FOLDER");
+    std::string log = Setting("ORVEL_RELEASE_LOG");
+    ASSERT_FALSE(folder.empty()) << "ORVEL_RELEASE_FOLDER names the unpacked archive";
+    ASSERT_EQ(NULL, VisibleNotepad()) << "Notepad runs before anything was typed";
+
+    ProgramRun host = {};
+    std::string line = "\"" + folder + "\\OrvelCmd.exe\" --log \"" + log + "\"";
+    ASSERT_TRUE(StartProgram(line, folder, &host)) << "error " << GetLastError();
+    HWND bar = NULL;
+    WaitUntil([&] {
+        bar = WaitForProcessWindow(host.id, "Abrivel", 0);
+        return bar || WaitForSingleObject(host.process, 0) == WAIT_OBJECT_0;
+    }, 60000);
+    if (!bar) {
+        DWORD code = WaitForExit(&host, 0);
+        EndProgram(&host);
+        FAIL() << "no bar of the host's process; host " << (code == STILL_ACTIVE ? "still runs"
+                                                            : "ended with " + std::to_string(code));
+    }
+    // Where the guide says it is: the top left corner of the screen, above other windows.
+    RECT place;
+    GetWindowRect(bar, &place);
+    EXPECT_EQ(0, place.left);
+    EXPECT_LE(place.top, 1);
+    EXPECT_TRUE(GetWindowLongA(bar, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    TypeLine(bar, "notepad");
+    HWND notepad = NULL;
+    EXPECT_TRUE(WaitUntil([&] { return (notepad = VisibleNotepad()) != NULL; }, 30000))
+        << "no Notepad window after typing notepad into the bar";
+    if (notepad)
+        CloseNotepad(notepad);
+    EXPECT_EQ((DWORD)STILL_ACTIVE, WaitForExit(&host, 0)) << "the host ended by itself";
+    EndProgram(&host);
+}
