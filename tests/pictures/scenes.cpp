@@ -149,7 +149,11 @@ HWND StartNotepad(int left, int top)
     SetWindowPos(window, HWND_BOTTOM, left, top, 560, 300, SWP_NOACTIVATE);
     HWND edit = FindWindowExA(window, NULL, "Edit", NULL);
     SendMessageA(edit, WM_SETTEXT, 0,
-                 (LPARAM)"Shopping list\r\n\r\n- coffee\r\n- bread\r\n- batteries for the mouse\r\n");
+                 (LPARAM)"To do this week\r\n\r\n"
+                         "- call the plumber about the kitchen tap, before Friday\r\n"
+                         "- send the invoices of November to the accountant\r\n"
+                         "- buy batteries for the wireless mouse and the keyboard\r\n"
+                         "- book the train to the conference in January\r\n");
     return window;
 }
 
@@ -179,17 +183,18 @@ int main(int argc, char** argv)
     programFolder = std::string(argv[2]) + "\\";
     const char* placed = "[Abrivel]\r\nXPos=60\r\nYPos=40\r\nWidth=420\r\n";
 
-    // The bar on the desktop, in front of a window.
+    // The bar on the desktop, in front of a window's text and across its edge.
     WriteHistory({});
     HWND window = StartNotepad(20, 20);
-    HWND bar = StartHost(placed);
-    RECT area = WindowRectOf(bar);
-    area = {area.left - 50, area.top - 30, area.right + 60, area.bottom + 90};
+    const char* overWindow = "[Abrivel]\r\nXPos=260\r\nYPos=92\r\nWidth=420\r\n";
+    HWND bar = StartHost(overWindow);
+    RECT behind = WindowRectOf(window), front = WindowRectOf(bar);
+    RECT area = {behind.left - 10, behind.top - 10, front.right + 40, front.bottom + 60};
     Photograph("bar", area);
     StopHost();
 
-    // The same over the window, translucent.
-    bar = StartHost("[Abrivel]\r\nXPos=60\r\nYPos=40\r\nWidth=420\r\nTransparency=40\r\n");
+    // The same, translucent.
+    bar = StartHost("[Abrivel]\r\nXPos=260\r\nYPos=92\r\nWidth=420\r\nTransparency=40\r\n");
     // The opacity the bar asked for, not the one this scene meant to set.
     BYTE opacity = 255;
     DWORD layered = 0;
@@ -202,7 +207,6 @@ int main(int argc, char** argv)
     Photograph("translucent", area, opacity);
     StopHost();
     EndProgram(&notepad);
-    (void)window;
 
     // The history list, opened.
     WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", ".Recycle",
