@@ -2,7 +2,8 @@
 # The same tree, copied into two folders of different names and depths and released one after
 # the other (so at different times) from different zones, locales and file masks, must give the
 # same binaries and the same archive, byte for byte, with neither folder's name in any binary;
-# and the archive must hold what a user needs and nothing more.
+# and the archive must hold what a user needs and nothing more, its guide a page that carries its
+# own pictures. A guide that names a picture the tree lacks must be refused.
 #   reproducible.sh SOURCE_FOLDER WORK_FOLDER
 set -euo pipefail
 source=$1
@@ -45,7 +46,7 @@ release "$one" one TZ=UTC LC_ALL=C
 release "$two" two TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 LANG=de_DE.UTF-8 bash -c 'umask 077; exec "$@"' umask
 
 python3 - "$one" "$two" "$work" <<'EOF'
-import hashlib, io, os, re, subprocess, sys, zipfile
+import base64, hashlib, io, os, re, subprocess, sys, zipfile
 one, two, work = sys.argv[1:]
 failures = []
 def check(ok, what):
@@ -84,15 +85,29 @@ for label in runs:
 
 z = zipfile.ZipFile(io.BytesIO(archive))
 members = {i.filename: z.read(i) for i in z.infolist()}
-check(sorted(members) == sorted(shipped + ['README.txt', 'SHA256SUMS']),
+check(sorted(members) == sorted(shipped + ['README.html', 'SHA256SUMS']),
       'archive members: %s' % sorted(members))
 check([n for n in members if n.lower().endswith('.exe')] == ['OrvelCmd.exe'], 'other programs in the archive')
 for b in shipped:
     check(members.get(b) == bins[b], '%s in the archive is not the build\'s' % b)
-readme = members.get('README.txt', b'')
+readme = members.get('README.html', b'')
 check(b'\r\n' in readme and readme.count(b'\n') == readme.count(b'\r\n') and b'\r\r' not in readme,
-      'README.txt does not have CR LF line ends throughout')
-check(all(c < 128 for c in readme), 'README.txt is not plain ASCII')
+      'README.html does not have CR LF line ends throughout')
+check(all(c < 128 for c in readme), 'README.html is not plain ASCII')
+# Every picture of docs/guide.html is in the page itself, in its place, byte for byte.
+readme = readme.decode('ascii', 'replace')
+data = re.compile(r'data:image/png;base64,([A-Za-z0-9+/=]+)')
+guide = open(os.path.join(one, 'docs/guide.html')).read()
+pictures = re.findall(r'<img\b[^>]*\ssrc="pictures/([^"]+)"', guide)
+inlined = [data.fullmatch(src) for src in re.findall(r'<img\b[^>]*\ssrc="([^"]*)"', readme)]
+check(pictures and len(inlined) == len(pictures) and None not in inlined,
+      'README.html has %d data URIs in %d <img> for the guide\'s %d pictures'
+      % (len(inlined) - inlined.count(None), len(inlined), len(pictures)))
+for picture, uri in zip(pictures, inlined):
+    png = open(os.path.join(one, 'docs/pictures', picture), 'rb').read()
+    check(uri and base64.b64decode(uri.group(1)) == png,
+          'what README.html shows for pictures/%s is not that file' % picture)
+check('pictures/' not in data.sub('', readme), 'README.html still names pictures/')
 sums = dict(reversed(line.split('  ', 1)) for line in members.get('SHA256SUMS', b'').decode().splitlines())
 check(sorted(sums) == sorted(n for n in members if n != 'SHA256SUMS'), 'SHA256SUMS names %s' % sorted(sums))
 for n, digest in sums.items():
@@ -112,4 +127,13 @@ if failures:
 print('same archive from both folders: %s, %d bytes, SHA-256 %s'
       % (name, len(archive), hashlib.sha256(archive).hexdigest()))
 EOF
+
+# A guide that names a picture the tree lacks is refused, before anything is built.
+sed -i 's|src="pictures/menu.png"|src="pictures/absent.png"|' "$one/docs/guide.html"
+if (cd "$one" && bash tools/release >"$work/refused.out" 2>&1) ||
+   ! grep -q 'pictures/absent.png is missing' "$work/refused.out" || [ -e "$one/build/release/build" ]; then
+  cat "$work/refused.out"
+  echo "FAIL: tools/release did not refuse a guide that names a missing picture before building"
+  exit 1
+fi
 rm -rf "$work"
