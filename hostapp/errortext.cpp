@@ -14,3 +14,11 @@ void AppendSystemError(char* message, int size, DWORD error)
     _snprintf(message + used, size - used, "\n\n%s(error %lu)", text, (unsigned long)error);
     message[size - 1] = '\0';
 }
+
+void DescribeFileProblem(const char* path, const char* problem, DWORD error, char* message,
+                         int size)
+{
+    _snprintf(message, size, "%s\n\n%s", path, problem);
+    message[size - 1] = '\0';
+    AppendSystemError(message, size, error);
+}

@@ -146,6 +146,9 @@ void ClearRecentDocuments(const char* label);
 
 // errortext.cpp: appends "\n\n<the system's text>(error N)" to message, bounded; nothing for 0.
 void AppendSystemError(char* message, int size, DWORD error);
+// "<path>\n\n<problem>" and the system's text for error: why a file of the program cannot serve.
+void DescribeFileProblem(const char* path, const char* problem, DWORD error, char* message,
+                         int size);
 
 // instance.cpp: one host per user session.
 enum SessionClaim { SESSION_OWNED, SESSION_HANDED_OVER, SESSION_UNREACHABLE };

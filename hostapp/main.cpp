@@ -225,7 +225,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return EXIT_START_FAILED;
     }
     if (!LoadKelvor(App.folder, message, sizeof message)) {
-        AppendSystemError(message, sizeof message, GetLastError());
         ShowStartError(message);
         EndHost(instanceMutex, oleStarted);
         return EXIT_START_FAILED;

@@ -2,6 +2,7 @@
 // host's own (the shortcut, start with Windows). The dialog template is built from the table
 // each time the dialog opens, so a plug-in that reports fewer rows gets fewer fields.
 #include "hostapp.h"
+#include "kelvor/inifile.h"
 #include <commctrl.h>
 #include <stddef.h>
 #include <stdio.h>
@@ -314,34 +315,6 @@ void StoreHotkey(WORD hotkey)
     App.kelvor.CloseCFGw(App.configPath, 0, &cursor);
 }
 
-// A whole number as typed: blanks around it and a sign are allowed, nothing else.
-bool ParseWholeNumber(const char* text, int* value)
-{
-    const char* c = text;
-    while (*c == ' ' || *c == '\t')
-        c++;
-    bool negative = false;
-    if (*c == '-' || *c == '+')
-        negative = *c++ == '-';
-    if (*c < '0' || *c > '9')
-        return false;
-    long long number = 0;
-    for (; *c >= '0' && *c <= '9'; c++) {
-        number = number * 10 + (*c - '0');
-        if (number > 0x80000000LL)
-            return false;
-    }
-    while (*c == ' ' || *c == '\t')
-        c++;
-    if (*c)
-        return false;
-    number = negative ? -number : number;
-    if (number > 0x7FFFFFFFLL || number < -0x80000000LL)
-        return false;
-    *value = (int)number;
-    return true;
-}
-
 void ShowSliderValue(HWND dialog, int row)
 {
     char text[16];
@@ -428,8 +401,9 @@ bool ReadRow(HWND dialog, int row, int* value)
     char text[NumberTextMax + 8];
     bool read = GetWindowTextLengthA(field) < (int)sizeof text;
     if (read) {
-        GetWindowTextA(field, text, sizeof text);
-        read = ParseWholeNumber(text, value);
+        // The rule the helper library reads the stored number by: blanks around it and a sign.
+        int length = GetWindowTextA(field, text, sizeof text);
+        read = IniParseInt(text, length, value);
     }
     if (read && KindOf(option) == ROW_BOUNDED)
         read = *value >= option->minimum && *value <= option->maximum;

@@ -7,14 +7,6 @@ const char PluginFileName[] = "OrvelCmd.plg";
 
 namespace {
 
-void DescribeLoadFailure(const char* path, const char* problem, DWORD error, char* message,
-                         int size)
-{
-    _snprintf(message, size, "%s\n\n%s", path, problem);
-    message[size - 1] = '\0';
-    AppendSystemError(message, size, error);
-}
-
 void ForgetEntryPoints()
 {
     App.GetPluginInfo = NULL;
@@ -29,7 +21,7 @@ bool LoadPluginModule(char* message, int size)
 {
     char path[MAX_PATH];
     if (lstrlenA(App.folder) + lstrlenA(PluginFileName) >= (int)sizeof path) {
-        DescribeLoadFailure(App.folder, "The program's folder name is too long.",
+        DescribeFileProblem(App.folder, "The program's folder name is too long.",
                             ERROR_FILENAME_EXCED_RANGE, message, size);
         return false;
     }
@@ -48,7 +40,7 @@ bool LoadPluginModule(char* message, int size)
             problem = "The plug-in OrvelCmd.plg is damaged or not a 32-bit Windows module.";
         else
             problem = "The plug-in OrvelCmd.plg could not be loaded.";
-        DescribeLoadFailure(path, problem, error, message, size);
+        DescribeFileProblem(path, problem, error, message, size);
         return false;
     }
 
@@ -67,7 +59,7 @@ bool LoadPluginModule(char* message, int size)
                       "The plug-in OrvelCmd.plg lacks the entry point %s: it is not an OrvelCmd "
                       "plug-in, or of another version.", entry.name);
             problem[sizeof problem - 1] = '\0';
-            DescribeLoadFailure(path, problem, error, message, size);
+            DescribeFileProblem(path, problem, error, message, size);
             FreeLibrary(module);
             ForgetEntryPoints();
             return false;
@@ -75,7 +67,7 @@ bool LoadPluginModule(char* message, int size)
     }
     App.info = App.GetPluginInfo();
     if (!App.info || App.info->size < (int)sizeof(PluginInfo)) {
-        DescribeLoadFailure(path, "The plug-in OrvelCmd.plg gave no valid information about "
+        DescribeFileProblem(path, "The plug-in OrvelCmd.plg gave no valid information about "
                             "itself: it is damaged or of another version.",
                             ERROR_INVALID_DATA, message, size);
         FreeLibrary(module);

@@ -3,6 +3,7 @@
 // copy keeps them with the user.
 #include <windows.h>
 #include <shlobj.h>
+#include "../host/kelvor.h"
 #include "kelvor_host.h"
 
 namespace {
@@ -36,12 +37,6 @@ bool IsFile(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFolder(const char* path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 extern "C" int __stdcall KelvorConfigPath(char* path, int size)
@@ -71,7 +66,7 @@ extern "C" int __stdcall KelvorConfigPath(char* path, int size)
     full = full ? Append(candidate, full, MAX_PATH, FolderName) : 0;
     if (!full)
         return 0;
-    if (!CreateDirectoryA(candidate, NULL) && !IsFolder(candidate))
+    if (!CreateDirectoryA(candidate, NULL) && !DirExists(candidate))
         return 0;
     full = Append(candidate, full, MAX_PATH, "\\");
     full = full ? Append(candidate, full, MAX_PATH, FileName) : 0;

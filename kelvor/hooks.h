@@ -1,4 +1,4 @@
-// Hooks of the stand-in helper library for tests and tools; the plug-in never uses them.
+// Hooks of the helper library for tests and tools; neither the plug-in nor the host uses them.
 #pragma once
 #include "../host/kelvor.h"
 

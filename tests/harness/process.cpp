@@ -52,7 +52,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam)
     GetWindowThreadProcessId(window, &owner);
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
-    if (owner == search->processId && IsWindowVisible(window) &&
+    if ((!search->processId || owner == search->processId) && IsWindowVisible(window) &&
         (!search->className || !lstrcmpiA(name, search->className)))
         search->found.push_back(window);
     return TRUE;

@@ -17,7 +17,8 @@ DWORD WaitForExit(ProgramRun* run, DWORD timeoutMs);
 // Ends the program if it still runs and closes its handle.
 void EndProgram(ProgramRun* run);
 
-// The visible top-level windows of the process with that class (all classes when NULL).
+// The visible top-level windows of the process (any process when 0) with that class (all
+// classes when NULL).
 std::vector<HWND> ProcessWindows(DWORD processId, const char* className);
 // The first of them, waiting up to timeoutMs; NULL when none came.
 HWND WaitForProcessWindow(DWORD processId, const char* className, DWORD timeoutMs);

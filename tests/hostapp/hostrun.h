@@ -41,10 +41,11 @@ inline bool StartHost(HostRun* run, const std::string& folder, const std::string
     return StartProgram(line, startFolder.empty() ? folder : startFolder, &run->program);
 }
 
-inline std::vector<std::string> LogLines(const HostRun& run)
+// The lines of a file the host or a probe wrote, without their line ends.
+inline std::vector<std::string> FileLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::string text = ReadFileText(run.log);
+    std::string text = ReadFileText(path);
     size_t start = 0, end;
     while ((end = text.find('\n', start)) != std::string::npos) {
         std::string line = text.substr(start, end - start);
@@ -55,6 +56,8 @@ inline std::vector<std::string> LogLines(const HostRun& run)
     }
     return lines;
 }
+
+inline std::vector<std::string> LogLines(const HostRun& run) { return FileLines(run.log); }
 
 // The first log line from line number `from` on that contains part, waiting up to timeoutMs for
 // it; "" when none came.

@@ -9,16 +9,10 @@ namespace {
 std::map<std::string, std::string> ReadReport(const std::string& path)
 {
     std::map<std::string, std::string> values;
-    std::string text = ReadFileText(path);
-    size_t start = 0, end;
-    while ((end = text.find('\n', start)) != std::string::npos) {
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    for (const std::string& line : FileLines(path)) {
         size_t equals = line.find('=');
         if (equals != std::string::npos)
             values[line.substr(0, equals)] = line.substr(equals + 1);
-        start = end + 1;
     }
     return values;
 }

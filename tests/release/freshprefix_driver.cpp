@@ -15,21 +15,10 @@ std::string Setting(const char* name)
     return value ? value : "";
 }
 
-BOOL CALLBACK CollectVisible(HWND window, LPARAM lParam)
-{
-    std::vector<HWND>* found = (std::vector<HWND>*)lParam;
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (IsWindowVisible(window) && !lstrcmpiA(name, "Notepad"))
-        found->push_back(window);
-    return TRUE;
-}
-
 // Notepad is started by the shell on the bar's behalf: a process of its own, not the host's.
 HWND VisibleNotepad()
 {
-    std::vector<HWND> found;
-    EnumWindows(CollectVisible, (LPARAM)&found);
+    std::vector<HWND> found = ProcessWindows(0, "Notepad");
     return found.empty() ? NULL : found[0];
 }
 
