@@ -12,8 +12,25 @@ configure_and_build() {
   cmake --build "$build" -j"$(nproc)"
 }
 
+# Wine's 32-bit side is an i386 Linux program: a kernel built without 32-bit support, or with it
+# switched off (dmesg then says "32-bit emulation disabled"), cannot start it, and every test
+# would fail with "Exec format error". Say so once, plainly, instead.
+require_32bit_wine() {
+  local loader=/usr/lib/wine/wine
+  [ -x "$loader" ] || return 0
+  if ! "$loader" --version >/dev/null 2>&1; then
+    local why
+    why=$("$loader" --version 2>&1 | tail -n 1)
+    echo "tools: this machine cannot run 32-bit Linux programs, so Wine cannot run the 32-bit" \
+      "module and its tests: $loader:${why##*:}." >&2
+    echo "tools: the kernel's 32-bit emulation must be on (boot parameter ia32_emulation=on)." >&2
+    exit 1
+  fi
+}
+
 # A prefix of the build's own; never the user's ~/.wine.
 make_prefix() {
+  require_32bit_wine
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
