@@ -57,6 +57,8 @@ SessionClaim ClaimSession(HANDLE* mutex)
                 return SESSION_HANDED_OVER;
             }
             refused = first;
+            // The wait for the lock begins now: the first host was ending, not starting.
+            start = GetTickCount();
         }
         // The lock of a host that ended, or that ended without letting it go, is this one's.
         DWORD waited = handle ? WaitForSingleObject(handle, LOCK_POLL_MS) : WAIT_TIMEOUT;

@@ -96,4 +96,24 @@ TEST_F(RealEffects, StartWithWindowsIsWrittenAndRemovedButNotInDryRun)
     EXPECT_FALSE(RunValue(&value));
 }
 
+// Where Windows says it is 10, the Settings page is tried first; Wine has none, and the control
+// panel opens instead without the shell's error box.
+TEST_F(RealEffects, SettingsPageFallsBackToTheControlPanel)
+{
+    const char key[] = "Software\\Wine\\AppDefaults\\OrvelCmd.exe";
+    HKEY appKey;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &appKey, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExA(appKey, "Version", 0, REG_SZ, (const BYTE*)"win10", 6);
+    RegCloseKey(appKey);
+    Start("win10", "");
+    TypeLine(bar, ".Screen");
+    std::string line = WaitForLogLine(host, "Screen: ", 30000);
+    EXPECT_NE(line.find("control.exe"), std::string::npos) << line;
+    EXPECT_NE(line.find("ms-settings:display failed"), std::string::npos) << line;
+    PumpMessages(2000);
+    EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
+}
+
 }  // namespace
