@@ -2,6 +2,7 @@
 // text is made whole in memory, written beside it and put in its place, so that a crash or a full
 // disk halfway leaves either the old settings or the new ones, never a mixture.
 #include <windows.h>
+#include <winioctl.h>
 #include <stddef.h>
 #include "configfile.h"
 

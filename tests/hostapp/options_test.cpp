@@ -5,6 +5,7 @@
 #include "harness/testhost.h"
 #include "hostapp/hostapp.h"
 #include "kelvor/hooks.h"
+#include "shared.h"
 #include <commctrl.h>
 #include <fstream>
 #include <sstream>
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char ProgramPath[] = "C:\\Program Files\\Orvel Test\\OrvelCmd.exe";
 const WORD CtrlAltO = MAKEWORD('O', HOTKEYF_CONTROL | HOTKEYF_ALT);
 const WORD ShiftF5 = MAKEWORD(VK_F5, HOTKEYF_SHIFT);
@@ -32,20 +32,6 @@ std::vector<HWND> Children(HWND dialog, const char* className)
         if (!lstrcmpiA(ClassOf(child).c_str(), className))
             found.push_back(child);
     return found;
-}
-
-// A check box by its text; a field by the label before it.
-HWND WithText(HWND dialog, const char* text)
-{
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowText(child) == text)
-            return child;
-    return NULL;
-}
-
-HWND FieldOf(HWND dialog, const char* label)
-{
-    return GetWindow(WithText(dialog, label), GW_HWNDNEXT);
 }
 
 bool Checked(HWND dialog, const char* text)
@@ -129,18 +115,6 @@ int Stored(const char* section, const char* key)
 }
 
 bool NothingStored() { return GetFileAttributesA(Host.configPath) == INVALID_FILE_ATTRIBUTES; }
-
-std::string RunValue()
-{
-    HKEY key;
-    char value[MAX_PATH + 8] = "(none)";
-    DWORD size = sizeof value - 1;
-    if (!RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_QUERY_VALUE, &key)) {
-        RegQueryValueExA(key, ProgramName, NULL, NULL, (BYTE*)value, &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
 
 void SetRunValue(const std::string& value)
 {

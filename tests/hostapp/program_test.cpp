@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include "hostrun.h"
+#include "shared.h"
 #include <commctrl.h>
 #include <tlhelp32.h>
 
@@ -132,14 +133,6 @@ TEST_F(HostProgram, ShortcutTakenByAnotherProgramIsReportedInABalloon)
     UnregisterHotKey(NULL, 7);
 }
 
-HWND FieldAfterLabel(HWND dialog, const char* label)
-{
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowText(child) == label)
-            return GetWindow(child, GW_HWNDNEXT);
-    return NULL;
-}
-
 // The options dialog opens once however often it is asked for; Cancel leaves the plug-in
 // running, OK starts it again with the new values once the bar's own call has returned.
 TEST_F(HostProgram, OptionsDialogOpensOnceAndItsValuesRestartThePlugin)
@@ -160,7 +153,7 @@ TEST_F(HostProgram, OptionsDialogOpensOnceAndItsValuesRestartThePlugin)
     TypeLine(bar, ".Master");
     dialog = WaitForProcessWindow(first.program.id, "#32770", 20000);
     ASSERT_NE(dialog, nullptr);
-    SendMessageA(FieldAfterLabel(dialog, "Width:"), WM_SETTEXT, 0, (LPARAM) "250");
+    SendMessageA(FieldOf(dialog, "Width:"), WM_SETTEXT, 0, (LPARAM) "250");
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     HWND restarted = NULL;
     EXPECT_TRUE(WaitUntil([&] {
