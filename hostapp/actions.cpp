@@ -122,20 +122,6 @@ const char* ActionName(DWORD action)
     return "unknown";
 }
 
-void OpenOptions(const char* label)
-{
-    if (App.optionsDialog && IsWindow(App.optionsDialog)) {
-        Log("%s: the options dialog is open already: brought to the front", label);
-        SetForegroundWindow(App.optionsDialog);
-        return;
-    }
-    Log("%s: options dialog", label);
-    // The new values take effect when the plug-in starts again; it must not be stopped inside
-    // the call that asked for the dialog, so the restart waits in the queue.
-    if (ShowOptionsDialog(DialogOwner()))
-        PostMessageA(App.window, HOSTAPP_RESTART, 0, 0);
-}
-
 void PerformAction(DWORD action)
 {
     char label[64];

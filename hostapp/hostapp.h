@@ -17,13 +17,16 @@ struct KelvorApi {
     void(__stdcall* OpenCFGr)(void* configuration, ConfigCursor* cursor);
     void(__stdcall* CloseCFGr)(ConfigCursor* cursor);
     void(__stdcall* OpenCFGw)(void* configuration, ConfigCursor* cursor);
-    void(__stdcall* CloseCFGw)(void* configuration, int reserved, ConfigCursor* cursor);
+    // FALSE when the values could not be stored, the last error saying why.
+    BOOL(__stdcall* CloseCFGw)(void* configuration, int reserved, ConfigCursor* cursor);
     void(__stdcall* FindSection)(const char* section, int forWriting, ConfigCursor* cursor);
     int(__stdcall* GetCFGInt)(const char* key, int fallback, ConfigCursor* cursor);
     BOOL(__stdcall* GetCFGBool)(const char* key, int fallback, ConfigCursor* cursor);
     void(__stdcall* SetCFGInt)(const char* key, int value, ConfigCursor* cursor);
     // The configuration file the host should use; its length, 0 when none could be found.
     int(__stdcall* KelvorConfigPath)(char* path, int size);
+    // Where the library reports the plug-in's failed saves.
+    void(__stdcall* KelvorSetLog)(void(__stdcall* line)(const char* text));
 };
 
 // The host's own settings live in the configuration beside the plug-in's, in this section.
@@ -56,6 +59,7 @@ struct HostApp {
     char configPath[MAX_PATH];       // the configuration reference handed to the plug-in
     char logPath[MAX_PATH];          // empty: no log
     bool dryRun;                     // log actions with their targets instead of carrying them out
+    bool dllSearchRestricted;        // DLLs are looked for in the system folder only
     KelvorApi kelvor;
     // The plug-in.
     HMODULE module;
@@ -80,10 +84,14 @@ void Log(const char* format, ...);
 // kelvorapi.cpp: loads kelvor.dll from the program's folder. On failure, message names what is
 // missing (the file or a function) and false is returned.
 bool LoadKelvor(const char* folder, char* message, int size);
+// One of the program's own DLLs by its full path; its imports are looked for beside it and in
+// the system folder.
+HMODULE LoadProgramLibrary(const char* path);
 
 // options.cpp: the options dialog, built from the plug-in's options table. Returns true when the
 // user pressed OK and the values were stored; the caller then restarts the plug-in.
 bool ShowOptionsDialog(HWND owner);
+void OpenOptions(const char* label);   // the options dialog, or the open one to the front
 
 // startup.cpp: the value in the current user's Run key.
 bool StartsWithWindows();
@@ -98,15 +106,12 @@ void HotkeyText(WORD hotkey, char* text, int size);   // "Ctrl+Alt+O"
 void PerformAction(DWORD action);
 void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock, 0x7FD9 Properties
 const char* ActionName(DWORD action);
-void OpenOptions(const char* label);   // the options dialog, or the open one to the front
 
 // hostwnd.cpp
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void ActivateBar();
 bool CreateHostWindow();   // App.window; false when the class or window cannot be made
 void DestroyHostWindow();
 int RunHostLoop();         // the exit code PostQuitMessage gave
-HWND DialogOwner();        // the bar while it exists (it is topmost), else the host window
 
 // plugin.cpp. Named apart from the test host's StartPlugin/StopPlugin, which tests link as well.
 extern const char PluginFileName[];   // "OrvelCmd.plg"
@@ -115,6 +120,8 @@ void StartPluginModule();
 void StopPluginModule();
 void RestartPluginModule();   // only from the message loop, never inside a call of the plug-in's
 void UnloadPluginModule();
+void ActivateBar();        // the bar (or the box it waits on) to the front, focus in its line
+HWND DialogOwner();        // the bar while it exists (it is topmost), else the host window
 
 // tray.cpp
 void AddTrayIcon();
@@ -145,7 +152,10 @@ void ShowDesktop(const char* label);
 void ClearRecentDocuments(const char* label);
 
 // errortext.cpp: appends "\n\n<the system's text>(error N)" to message, bounded; nothing for 0.
-void AppendSystemError(char* message, int size, DWORD error);
+// The text's inserts ("%1") name the file given, or are left out without one.
+void AppendSystemError(char* message, int size, DWORD error, const char* file = NULL);
+// The system's text with its inserts so treated, into text (size bytes), without a line end.
+void SystemErrorText(DWORD error, const char* file, char* text, int size);
 // "<path>\n\n<problem>" and the system's text for error: why a file of the program cannot serve.
 void DescribeFileProblem(const char* path, const char* problem, DWORD error, char* message,
                          int size);
@@ -153,3 +163,7 @@ void DescribeFileProblem(const char* path, const char* problem, DWORD error, cha
 // instance.cpp: one host per user session.
 enum SessionClaim { SESSION_OWNED, SESSION_HANDED_OVER, SESSION_UNREACHABLE };
 SessionClaim ClaimSession(HANDLE* mutex);
+void ReleaseSession(HANDLE mutex);
+// --exit: asks the session's host to end as its Exit does, and waits for it; false when there
+// is none or it would not end.
+bool ExitRunningHost(char* message, int size);

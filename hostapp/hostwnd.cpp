@@ -5,11 +5,6 @@
 
 namespace {
 
-// What the host knows of the bar from outside: it collapses to its 24-pixel button, and its
-// menu's "Restore" command (100) brings it back to its width.
-const int COLLAPSED_BAR_WIDTH = 24;
-const WPARAM BAR_COMMAND_RESTORE = 100;
-
 UINT taskbarCreated;
 bool restartRequested;
 
@@ -39,10 +34,11 @@ const char* HowSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return "sent";
 }
 
-HWND InputLineOfBar(HWND bar)
+// The messages that carry a pointer are the plug-in's, sent on this thread: from another
+// thread or process, or posted by anyone, the pointer means nothing here and is not read.
+bool FromThePlugin(const char* how)
 {
-    HWND combo = FindWindowExA(bar, NULL, "ComboBox", NULL);
-    return combo ? GetWindow(combo, GW_CHILD) : NULL;
+    return InSendMessageEx(NULL) == ISMEX_NOSEND && lstrcmpA(how, "posted") != 0;
 }
 
 }  // namespace
@@ -95,37 +91,6 @@ int RunHostLoop()
     return message.message == WM_QUIT ? (int)message.wParam : 0;
 }
 
-HWND DialogOwner()
-{
-    return App.record.window && IsWindow(App.record.window) ? App.record.window : App.window;
-}
-
-void ActivateBar()
-{
-    if (App.optionsDialog && IsWindow(App.optionsDialog)) {
-        SetForegroundWindow(App.optionsDialog);
-        return;
-    }
-    HWND bar = App.record.window;
-    if (!bar || !IsWindow(bar)) {
-        Log("no bar to bring to the front");
-        return;
-    }
-    // A box of the bar's own (the command list, the file chooser) keeps the bar disabled: that
-    // box is what the user gets back to.
-    HWND popup = GetLastActivePopup(bar);
-    if (popup && popup != bar && IsWindowVisible(popup)) {
-        SetForegroundWindow(popup);
-        return;
-    }
-    RECT rect;
-    if (GetWindowRect(bar, &rect) && rect.right - rect.left == COLLAPSED_BAR_WIDTH)
-        SendMessageA(bar, WM_COMMAND, BAR_COMMAND_RESTORE, 0);
-    SetForegroundWindow(bar);
-    HWND input = InputLineOfBar(bar);
-    SetFocus(input ? input : bar);
-}
-
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const char* how =
@@ -146,6 +111,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PerformHostMessage(message);
         return 0;
     case HOSTMSG_PROPERTIES:
+        if (!FromThePlugin(how)) {
+            Log("0x7FD9 Properties (%s) from another thread or posted: ignored", how);
+            return 0;
+        }
         Log("0x7FD9 Properties (%s): \"%.300s\"", how, lParam ? (const char*)lParam : "");
         PerformHostMessage(message);
         return 0;
@@ -156,6 +125,10 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         Log("0x7FE1 dialog closed (%s)", how);
         return 0;
     case HOSTMSG_COMMAND: {
+        if (!FromThePlugin(how)) {
+            Log("0x7FF1 host command (%s) from another thread or posted: ignored", how);
+            return 0;
+        }
         if (!lParam) {
             Log("0x7FF1 host command (%s) without its record: ignored", how);
             return 0;

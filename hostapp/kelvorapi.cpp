@@ -2,6 +2,23 @@
 // function is then the host's to report, instead of the loader's to refuse the program.
 #include "hostapp.h"
 
+namespace {
+
+void __stdcall LogLibraryLine(const char* line) { Log("%s", line); }
+
+}  // namespace
+
+HMODULE LoadProgramLibrary(const char* path)
+{
+    // Where the system folder is the only place searched, the DLL's own folder is added for its
+    // imports alone; before that (Windows 7 without its update, XP), the altered search order
+    // puts that folder first.
+    if (App.dllSearchRestricted)
+        return LoadLibraryExA(path, NULL,
+                              LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 bool LoadKelvor(const char* folder, char* message, int size)
 {
     const char FileName[] = "kelvor.dll";
@@ -13,7 +30,7 @@ bool LoadKelvor(const char* folder, char* message, int size)
     }
     lstrcpyA(path, folder);
     lstrcatA(path, FileName);
-    HMODULE library = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE library = LoadProgramLibrary(path);
     if (!library) {
         DWORD error = GetLastError();
         DescribeFileProblem(path,
@@ -47,5 +64,10 @@ bool LoadKelvor(const char* folder, char* message, int size)
         }
     }
     api.library = library;
+    // Of a later version of the library: one without it runs on without the log lines.
+    api.KelvorSetLog = (void(__stdcall*)(void(__stdcall*)(const char*)))(void*)GetProcAddress(
+        library, "KelvorSetLog");
+    if (api.KelvorSetLog)
+        api.KelvorSetLog(LogLibraryLine);
     return true;
 }

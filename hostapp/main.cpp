@@ -2,9 +2,10 @@
 // carries out with the Windows shell what the bar asks of its host, and keeps an icon in the
 // notification area.
 //   OrvelCmd [--dry-run] [--log FILE] [--seconds N]
+//   OrvelCmd --exit
 // --dry-run logs what each request would open or do instead of doing it (the host's own boxes
 // still show); --log keeps a line for every message the host receives; --seconds ends the host
-// after N seconds (for screenshots).
+// after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does.
 #include "hostapp.h"
 #include <commctrl.h>
 #include <ole2.h>
@@ -25,22 +26,34 @@ void ShowStartError(const char* text)
     MessageBoxA(NULL, text, ProgramName, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-// By default the loader looks for DLLs in the current folder too: a program started from a
-// downloads folder must not pick up what lies there.
-void KeepCurrentFolderOutOfDllSearch()
+// By default the loader looks for DLLs in the program's folder and the current one too: a
+// program started from a downloads folder must not pick up what lies there. The system folder
+// alone is searched; the program's own DLLs are loaded by their full paths.
+void RestrictDllSearch()
 {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+    // Windows 8 on, and 7 or Vista with their update.
+    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)GetProcAddress(
+        kernel, "SetDefaultDllDirectories");
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        App.dllSearchRestricted = true;
+        return;
+    }
     typedef BOOL(WINAPI * SetDllDirectoryProc)(LPCSTR);
     // Absent before XP SP1, where there is no such search to switch off.
-    SetDllDirectoryProc setDllDirectory = (SetDllDirectoryProc)(void*)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "SetDllDirectoryA");
+    SetDllDirectoryProc setDllDirectory =
+        (SetDllDirectoryProc)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
     if (setDllDirectory)
         setDllDirectory("");
 }
 
-bool ParseArguments(int* seconds)
+bool ParseArguments(int* seconds, bool* exitHost)
 {
     for (int i = 1; i < __argc; i++) {
-        if (!strcmp(__argv[i], "--dry-run")) {
+        if (!strcmp(__argv[i], "--exit")) {
+            *exitHost = true;
+        } else if (!strcmp(__argv[i], "--dry-run")) {
             App.dryRun = true;
         } else if (!strcmp(__argv[i], "--seconds") && i + 1 < __argc) {
             *seconds = atoi(__argv[++i]);
@@ -170,20 +183,27 @@ void EndHost(HANDLE instanceMutex, bool oleStarted)
     DestroyHostWindow();
     if (oleStarted)
         OleUninitialize();
-    if (instanceMutex)
-        CloseHandle(instanceMutex);
+    ReleaseSession(instanceMutex);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    KeepCurrentFolderOutOfDllSearch();
+    RestrictDllSearch();
     App.instance = instance;
     int seconds = 0;
-    if (!ParseArguments(&seconds)) {
-        MessageBoxA(NULL, "Usage: OrvelCmd [--dry-run] [--log FILE] [--seconds N]", ProgramName,
-                    MB_OK | MB_ICONINFORMATION);
+    bool exitHost = false;
+    if (!ParseArguments(&seconds, &exitHost)) {
+        MessageBoxA(NULL, "Usage: OrvelCmd [--dry-run] [--log FILE] [--seconds N]\n"
+                    "       OrvelCmd --exit", ProgramName, MB_OK | MB_ICONINFORMATION);
+        return EXIT_START_FAILED;
+    }
+    char message[1024];
+    if (exitHost) {
+        if (ExitRunningHost(message, sizeof message))
+            return 0;
+        ShowStartError(message);
         return EXIT_START_FAILED;
     }
     if (!FindOwnFolder()) {
@@ -199,6 +219,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     case SESSION_HANDED_OVER:
         return 0;
     case SESSION_UNREACHABLE:
+        ShowStartError("OrvelCmd already runs in this session but does not answer. End it with "
+                       "\"OrvelCmd --exit\" or in the Task Manager, then start it again.");
         return EXIT_START_FAILED;
     }
     char current[MAX_PATH] = "";
@@ -215,7 +237,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     StartCommonControls();
 
-    char message[1024];
     if (!CreateHostWindow()) {
         _snprintf(message, sizeof message, "The host window could not be created.");
         message[sizeof message - 1] = '\0';

@@ -4,7 +4,6 @@
 #include "hostapp.h"
 #include "kelvor/inifile.h"
 #include <commctrl.h>
-#include <stddef.h>
 #include <stdio.h>
 
 namespace {
@@ -57,8 +56,19 @@ const int NumberTextMax = 11;   // "-2147483648"
 
 struct OptionsDialog {
     int rows;                 // rows of the table the template holds
+    int shown[MaxRows];       // each row's value as the dialog showed it
     bool startsWithWindows;   // as the dialog opened
 };
+
+// Limits a row's value must keep beyond the table's own.
+struct RowLimits {
+    bool bounded;
+    int minimum, maximum;
+};
+
+// The bar's position may be anywhere on the virtual screen, which begins left of or above the
+// primary monitor where another monitor is there; 8 pixels of the bar stay on it.
+const int PositionKeep = 8;
 
 RowKind KindOf(const OptionDescriptor* option)
 {
@@ -68,6 +78,20 @@ RowKind KindOf(const OptionDescriptor* option)
     case 0x0B: return ROW_SLIDER;
     }
     return ROW_NUMBER;   // no limits, and the kinds this host does not know
+}
+
+RowLimits LimitsOf(const OptionDescriptor* option)
+{
+    RowLimits limits = {KindOf(option) == ROW_BOUNDED, option->minimum, option->maximum};
+    if (option->key && (!lstrcmpiA(option->key, "XPos") || !lstrcmpiA(option->key, "YPos"))) {
+        bool x = !lstrcmpiA(option->key, "XPos");
+        int origin = GetSystemMetrics(x ? SM_XVIRTUALSCREEN : SM_YVIRTUALSCREEN);
+        int extent = GetSystemMetrics(x ? SM_CXVIRTUALSCREEN : SM_CYVIRTUALSCREEN);
+        limits.bounded = true;
+        limits.minimum = origin;
+        limits.maximum = origin + (extent > PositionKeep ? extent - PositionKeep : 0);
+    }
+    return limits;
 }
 
 int RowCount()
@@ -95,6 +119,7 @@ void Put(Template* t, const void* bytes, size_t size)
 }
 
 void PutWord(Template* t, WORD value) { Put(t, &value, sizeof value); }
+void PutDword(Template* t, DWORD value) { Put(t, &value, sizeof value); }
 
 void PutText(Template* t, const char* text)
 {
@@ -124,21 +149,35 @@ void PatchWord(Template* t, size_t at, int value)
         CopyMemory(t->data + at, &word, sizeof word);
 }
 
+// An extended template: the shell's dialog font, which the system sizes for the screen's DPI,
+// takes one. Offsets of the fields patched once the layout is known:
+const size_t TemplateItemsAt = 16;   // cDlgItems
+const size_t TemplateHeightAt = 24;  // cy
+const size_t ItemHeightAt = 18;      // an item's cy
+
 void BeginTemplate(Template* t)
 {
-    const DWORD style = DS_SETFONT | DS_MODALFRAME | DS_CENTER | DS_SETFOREGROUND | WS_POPUP |
+    const DWORD style = DS_SHELLFONT | DS_MODALFRAME | DS_CENTER | DS_SETFOREGROUND | WS_POPUP |
                         WS_CAPTION | WS_SYSMENU;
-    DLGTEMPLATE header = {};
-    header.style = style;
+    PutWord(t, 1);        // dlgVer
+    PutWord(t, 0xFFFF);   // signature
+    PutDword(t, 0);       // helpID
     // Opened from the notification area, with no visible owner: a taskbar button of its own
     // keeps it from getting lost behind other windows.
-    header.dwExtendedStyle = WS_EX_APPWINDOW;
-    header.cx = DialogWidth;
-    Put(t, &header, sizeof header);
-    PutWord(t, 0);   // no menu
-    PutWord(t, 0);   // the dialog class
+    PutDword(t, WS_EX_APPWINDOW);
+    PutDword(t, style);
+    PutWord(t, 0);        // cDlgItems, patched
+    PutWord(t, 0);        // x
+    PutWord(t, 0);        // y
+    PutWord(t, DialogWidth);
+    PutWord(t, 0);        // cy, patched
+    PutWord(t, 0);        // no menu
+    PutWord(t, 0);        // the dialog class
     PutText(t, DialogTitle);
-    PutWord(t, 8);
+    PutWord(t, 8);        // points
+    PutWord(t, FW_NORMAL);
+    Put(t, "\0", 1);      // not italic
+    Put(t, "\1", 1);      // DEFAULT_CHARSET
     PutText(t, "MS Shell Dlg");
 }
 
@@ -148,15 +187,14 @@ size_t AddItem(Template* t, const char* className, const char* text, DWORD style
 {
     Align(t);
     size_t start = t->used;
-    DLGITEMTEMPLATE item = {};
-    item.style = style | WS_CHILD | WS_VISIBLE;
-    item.dwExtendedStyle = exStyle;
-    item.x = (short)x;
-    item.y = (short)y;
-    item.cx = (short)width;
-    item.cy = (short)height;
-    item.id = (WORD)id;
-    Put(t, &item, sizeof item);
+    PutDword(t, 0);   // helpID
+    PutDword(t, exStyle);
+    PutDword(t, style | WS_CHILD | WS_VISIBLE);
+    PutWord(t, (WORD)x);
+    PutWord(t, (WORD)y);
+    PutWord(t, (WORD)width);
+    PutWord(t, (WORD)height);
+    PutDword(t, (DWORD)id);
     PutText(t, className);
     PutText(t, text);
     PutWord(t, 0);   // no creation data
@@ -243,7 +281,7 @@ void BuildTemplate(Template* t, int rows)
         for (int row = 0; row < rows; row++)
             y += AddRow(t, row, y) + RowGap;
         y += GroupBottom - RowGap;
-        PatchWord(t, group + offsetof(DLGITEMTEMPLATE, cy), y - groupY);
+        PatchWord(t, group + ItemHeightAt, y - groupY);
         y += Margin;
     }
     int groupY = y;
@@ -256,14 +294,14 @@ void BuildTemplate(Template* t, int rows)
     y += FieldHeight + RowGap;
     AddCheckBox(t, "Start with Windows", y, IDC_STARTUP);
     y += CheckRowHeight + GroupBottom;
-    PatchWord(t, group + offsetof(DLGITEMTEMPLATE, cy), y - groupY);
+    PatchWord(t, group + ItemHeightAt, y - groupY);
     y += Margin;
     AddItem(t, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
             DialogWidth - Margin - 2 * ButtonWidth - 4, y, ButtonWidth, ButtonHeight, IDOK);
     AddItem(t, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0,
             DialogWidth - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight, IDCANCEL);
-    PatchWord(t, offsetof(DLGTEMPLATE, cy), y + ButtonHeight + Margin);
-    PatchWord(t, offsetof(DLGTEMPLATE, cdit), t->items);
+    PatchWord(t, TemplateHeightAt, y + ButtonHeight + Margin);
+    PatchWord(t, TemplateItemsAt, t->items);
 }
 
 // ---- Values -----------------------------------------------------------------------------------
@@ -291,28 +329,25 @@ void ReadStoredValues(int* values, int rows)
     App.kelvor.CloseCFGr(&cursor);
 }
 
-void StoreValues(const int* values, int rows)
-{
-    if (!App.kelvor.OpenCFGw || !App.info->name)
-        return;
-    ConfigCursor cursor;
-    App.kelvor.OpenCFGw(App.configPath, &cursor);
-    App.kelvor.FindSection(App.info->name, 1, &cursor);
-    for (int row = 0; row < rows; row++)
-        if (App.info->options[row].key)
-            App.kelvor.SetCFGInt(App.info->options[row].key, values[row], &cursor);
-    App.kelvor.CloseCFGw(App.configPath, 0, &cursor);
-}
-
-void StoreHotkey(WORD hotkey)
+// The values of the rows the user changed, and the shortcut when it changed, in one save: all
+// of them are stored or none. false, with the last error set, when they could not be.
+bool StoreChanges(const int* values, const OptionsDialog* state, bool hotkeyChanged, WORD hotkey)
 {
     if (!App.kelvor.OpenCFGw)
-        return;
+        return true;
     ConfigCursor cursor;
     App.kelvor.OpenCFGw(App.configPath, &cursor);
-    App.kelvor.FindSection(HostSection, 1, &cursor);
-    App.kelvor.SetCFGInt(HotkeyKey, hotkey, &cursor);
-    App.kelvor.CloseCFGw(App.configPath, 0, &cursor);
+    if (App.info && App.info->name) {
+        App.kelvor.FindSection(App.info->name, 1, &cursor);
+        for (int row = 0; row < state->rows; row++)
+            if (App.info->options[row].key && values[row] != state->shown[row])
+                App.kelvor.SetCFGInt(App.info->options[row].key, values[row], &cursor);
+    }
+    if (hotkeyChanged) {
+        App.kelvor.FindSection(HostSection, 1, &cursor);
+        App.kelvor.SetCFGInt(HotkeyKey, hotkey, &cursor);
+    }
+    return App.kelvor.CloseCFGw(App.configPath, 0, &cursor) != FALSE;
 }
 
 void ShowSliderValue(HWND dialog, int row)
@@ -324,9 +359,11 @@ void ShowSliderValue(HWND dialog, int row)
     SetDlgItemTextA(dialog, IDC_SLIDERVALUE + row, text);
 }
 
-void ShowValues(HWND dialog, int rows)
+// Shows the stored values and notes what each field shows: the slider keeps to its range.
+void ShowValues(HWND dialog, OptionsDialog* state)
 {
-    int values[MaxRows];
+    int rows = state->rows;
+    int* values = state->shown;
     ReadStoredValues(values, rows);
     for (int row = 0; row < rows; row++) {
         const OptionDescriptor* option = &App.info->options[row];
@@ -342,6 +379,7 @@ void ShowValues(HWND dialog, int rows)
             SendMessageA(field, TBM_SETLINESIZE, 0, 1);
             SendMessageA(field, TBM_SETPAGESIZE, 0, 10);
             SendMessageA(field, TBM_SETPOS, TRUE, values[row]);
+            values[row] = (int)SendMessageA(field, TBM_GETPOS, 0, 0);
             ShowSliderValue(dialog, row);
             break;
         case ROW_BOUNDED: {
@@ -369,9 +407,10 @@ void Refuse(HWND dialog, int row)
     const OptionDescriptor* option = &App.info->options[row];
     const char* caption = option->caption ? option->caption : "";
     char message[CaptionMax + 96];
-    if (KindOf(option) == ROW_BOUNDED)
+    RowLimits limits = LimitsOf(option);
+    if (limits.bounded)
         _snprintf(message, sizeof message, "%.*s must be a whole number from %d to %d.",
-                  CaptionMax, caption, option->minimum, option->maximum);
+                  CaptionMax, caption, limits.minimum, limits.maximum);
     else
         _snprintf(message, sizeof message, "%.*s must be a whole number.", CaptionMax, caption);
     message[sizeof message - 1] = '\0';
@@ -405,14 +444,30 @@ bool ReadRow(HWND dialog, int row, int* value)
         int length = GetWindowTextA(field, text, sizeof text);
         read = IniParseInt(text, length, value);
     }
-    if (read && KindOf(option) == ROW_BOUNDED)
-        read = *value >= option->minimum && *value <= option->maximum;
+    RowLimits limits = LimitsOf(option);
+    if (read && limits.bounded)
+        read = *value >= limits.minimum && *value <= limits.maximum;
     if (!read)
         Refuse(dialog, row);
     return read;
 }
 
+// The file and the system's reason; the dialog stays open with the values.
+void ReportFailedSave(HWND dialog, DWORD error)
+{
+    char reason[512];
+    SystemErrorText(error, App.configPath, reason, sizeof reason);
+    char message[MAX_PATH + 640];
+    _snprintf(message, sizeof message, "The options could not be stored in\n%s\n\n%s",
+              App.configPath, reason);
+    message[sizeof message - 1] = '\0';
+    Log("options not stored: error %lu", (unsigned long)error);
+    MessageBoxA(dialog, message, DialogTitle, MB_OK | MB_ICONERROR);
+}
+
 // OK: nothing is stored unless every value is acceptable and the shortcut could be registered.
+// Only what the user changed is stored: a value the bar reads in its own way where none is
+// stored stays unstored.
 void Accept(HWND dialog, const OptionsDialog* state)
 {
     int values[MaxRows];
@@ -434,11 +489,15 @@ void Accept(HWND dialog, const OptionsDialog* state)
         SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_HOTKEY), TRUE);
         return;
     }
-    if (state->rows > 0)
-        StoreValues(values, state->rows);
     // A shortcut that could not be registered at start stays stored until the user changes it.
-    if (hotkeyChanged)
-        StoreHotkey(hotkey);
+    WORD previousHotkey = App.hotkey;
+    if (!StoreChanges(values, state, hotkeyChanged, hotkey)) {
+        DWORD error = GetLastError();
+        if (hotkeyChanged)
+            SetHotkey(previousHotkey);
+        ReportFailedSave(dialog, error);
+        return;
+    }
     bool startup = IsDlgButtonChecked(dialog, IDC_STARTUP) == BST_CHECKED;
     if (startup != state->startsWithWindows && !SetStartWithWindows(startup) && !App.dryRun)
         MessageBoxA(dialog,
@@ -448,7 +507,7 @@ void Accept(HWND dialog, const OptionsDialog* state)
     EndDialog(dialog, IDOK);
 }
 
-void InitDialog(HWND dialog, const OptionsDialog* state)
+void InitDialog(HWND dialog, OptionsDialog* state)
 {
     App.optionsDialog = dialog;
     HINSTANCE instance = App.instance ? App.instance : GetModuleHandleA(NULL);
@@ -462,7 +521,7 @@ void InitDialog(HWND dialog, const OptionsDialog* state)
         SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)big);
     if (small)
         SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)small);
-    ShowValues(dialog, state->rows);
+    ShowValues(dialog, state);
     HWND hotkeyControl = GetDlgItem(dialog, IDC_HOTKEY);
     // A key alone, or with Shift alone, would take that key from every program: such a choice
     // becomes Ctrl+Alt and the key.
@@ -478,7 +537,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        InitDialog(dialog, (const OptionsDialog*)lParam);
+        InitDialog(dialog, (OptionsDialog*)lParam);
         return TRUE;
     case WM_HSCROLL: {
         int row = GetDlgCtrlID((HWND)lParam) - IDC_FIELD;
@@ -533,4 +592,18 @@ bool ShowOptionsDialog(HWND owner)
     HeapFree(GetProcessHeap(), 0, data);
     App.optionsDialog = NULL;
     return result == IDOK;
+}
+
+void OpenOptions(const char* label)
+{
+    if (App.optionsDialog && IsWindow(App.optionsDialog)) {
+        Log("%s: the options dialog is open already: brought to the front", label);
+        SetForegroundWindow(App.optionsDialog);
+        return;
+    }
+    Log("%s: options dialog", label);
+    // The new values take effect when the plug-in starts again; it must not be stopped inside
+    // the call that asked for the dialog, so the restart waits in the queue.
+    if (ShowOptionsDialog(DialogOwner()))
+        PostMessageA(App.window, HOSTAPP_RESTART, 0, 0);
 }

@@ -7,6 +7,17 @@ const char PluginFileName[] = "OrvelCmd.plg";
 
 namespace {
 
+// What the host knows of the bar from outside: it collapses to its 24-pixel button, and its
+// menu's "Restore" command (100) brings it back to its width.
+const int COLLAPSED_BAR_WIDTH = 24;
+const WPARAM BAR_COMMAND_RESTORE = 100;
+
+HWND InputLineOfBar(HWND bar)
+{
+    HWND combo = FindWindowExA(bar, NULL, "ComboBox", NULL);
+    return combo ? GetWindow(combo, GW_CHILD) : NULL;
+}
+
 void ForgetEntryPoints()
 {
     App.GetPluginInfo = NULL;
@@ -28,9 +39,8 @@ bool LoadPluginModule(char* message, int size)
     lstrcpyA(path, App.folder);
     lstrcatA(path, PluginFileName);
 
-    // The full path and the altered search order: the plug-in's own imports are looked for
-    // beside it, where kelvor.dll is, before anywhere else.
-    HMODULE module = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The plug-in's own import, kelvor.dll, is found beside it.
+    HMODULE module = LoadProgramLibrary(path);
     if (!module) {
         DWORD error = GetLastError();
         const char* problem;
@@ -129,4 +139,35 @@ void UnloadPluginModule()
         DeleteDC(App.context.memoryDC);
         App.context.memoryDC = NULL;
     }
+}
+
+HWND DialogOwner()
+{
+    return App.record.window && IsWindow(App.record.window) ? App.record.window : App.window;
+}
+
+void ActivateBar()
+{
+    if (App.optionsDialog && IsWindow(App.optionsDialog)) {
+        SetForegroundWindow(App.optionsDialog);
+        return;
+    }
+    HWND bar = App.record.window;
+    if (!bar || !IsWindow(bar)) {
+        Log("no bar to bring to the front");
+        return;
+    }
+    // A box of the bar's own (the command list, the file chooser) keeps the bar disabled: that
+    // box is what the user gets back to.
+    HWND popup = GetLastActivePopup(bar);
+    if (popup && popup != bar && IsWindowVisible(popup)) {
+        SetForegroundWindow(popup);
+        return;
+    }
+    RECT rect;
+    if (GetWindowRect(bar, &rect) && rect.right - rect.left == COLLAPSED_BAR_WIDTH)
+        SendMessageA(bar, WM_COMMAND, BAR_COMMAND_RESTORE, 0);
+    SetForegroundWindow(bar);
+    HWND input = InputLineOfBar(bar);
+    SetFocus(input ? input : bar);
 }

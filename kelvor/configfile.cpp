@@ -1,12 +1,22 @@
 // Reading and saving the configuration file. A save never writes into the file itself: the new
-// text is made whole in memory, written beside it and renamed over it, so that a crash or a full
+// text is made whole in memory, written beside it and put in its place, so that a crash or a full
 // disk halfway leaves either the old settings or the new ones, never a mixture.
 #include <windows.h>
+#include <winioctl.h>
+#include <stddef.h>
 #include "configfile.h"
 
 namespace {
 
-const char TemporarySuffix[] = ".new";
+const char TemporaryPrefix[] = "orv";
+// A scanner or an editor holding the file lets go within moments.
+const int SHARING_TRIES = 10;
+const DWORD SHARING_PAUSE_MS = 50;
+// Links to links are followed this far, no further (a loop would never end).
+const int LINK_HOPS_MAX = 8;
+
+int failingStep = SAVE_STEP_NONE;
+DWORD failingError = ERROR_SUCCESS;
 
 char* Allocate(int size) { return (char*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size); }
 
@@ -16,19 +26,34 @@ void Release(char* block)
         HeapFree(GetProcessHeap(), 0, block);
 }
 
-// A short write (a full disk) or a failed flush or close counts as a failure: the rename must
-// only ever put a complete file in place.
-bool WriteTemporary(const char* temporary, const char* text, int length)
+bool Failing(int step)
 {
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+    if (failingStep != step)
+        return false;
+    SetLastError(failingError);
+    return true;
+}
+
+// A short write (a full disk) or a failed flush or close counts as a failure: only a complete
+// file may ever take the old one's place.
+DWORD WriteTemporary(const char* temporary, const char* text, int length)
+{
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
+        return GetLastError();
+    DWORD error = ERROR_SUCCESS;
     DWORD written = 0;
-    bool complete = length == 0 || (WriteFile(file, text, (DWORD)length, &written, NULL) &&
-                                     written == (DWORD)length);
-    complete = complete && FlushFileBuffers(file);
-    return CloseHandle(file) && complete;
+    if (length > 0 && (Failing(SAVE_STEP_WRITE) ||
+                       !WriteFile(file, text, (DWORD)length, &written, NULL)))
+        error = GetLastError();
+    else if (written != (DWORD)length)
+        error = ERROR_DISK_FULL;
+    else if (Failing(SAVE_STEP_FLUSH) || !FlushFileBuffers(file))
+        error = GetLastError();
+    if (!CloseHandle(file) && error == ERROR_SUCCESS)
+        error = GetLastError();
+    return error;
 }
 
 bool SameText(const char* a, int aLength, const char* b, int bLength)
@@ -41,14 +66,228 @@ bool SameText(const char* a, int aLength, const char* b, int bLength)
     return true;
 }
 
+bool IsSharingError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+}
+
+bool HasPrefix(const char* text, const char* prefix)
+{
+    for (; *prefix; text++, prefix++)
+        if (*text != *prefix)
+            return false;
+    return true;
+}
+
+// "\\?\C:\x" and "\\?\UNC\server\x", as the system names final paths, in the usual form.
+void StripLongPrefix(char* path)
+{
+    int skip = 0;
+    if (HasPrefix(path, "\\\\?\\UNC\\")) {
+        path[6] = '\\';
+        skip = 6;
+    } else if (HasPrefix(path, "\\\\?\\")) {
+        skip = 4;
+    }
+    if (skip)
+        MoveMemory(path, path + skip, lstrlenA(path + skip) + 1);
+}
+
+// The layout of a symbolic link's reparse data (the system's headers keep it to drivers).
+struct LinkReparseData {
+    DWORD tag;
+    WORD dataLength;
+    WORD reserved;
+    WORD substituteOffset;
+    WORD substituteLength;
+    WORD printOffset;
+    WORD printLength;
+    DWORD flags;
+    WCHAR names[1];
+};
+const DWORD LINK_RELATIVE = 1;
+
+// The target a symbolic link at path names, made absolute; false when path is no such link.
+bool ReadLinkTarget(const char* path, char* target, int size)
+{
+    HANDLE link = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (link == INVALID_HANDLE_VALUE)
+        return false;
+    union {
+        LinkReparseData data;
+        BYTE bytes[16 * 1024];
+    } buffer;
+    DWORD got = 0;
+    bool read = DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, NULL, 0, &buffer, sizeof buffer,
+                                &got, NULL) &&
+                got >= offsetof(LinkReparseData, names) &&
+                buffer.data.tag == IO_REPARSE_TAG_SYMLINK;
+    CloseHandle(link);
+    if (!read)
+        return false;
+    const LinkReparseData& data = buffer.data;
+    DWORD end = offsetof(LinkReparseData, names) + data.substituteOffset + data.substituteLength;
+    if (end > got)
+        return false;
+    WCHAR wide[MAX_PATH];
+    int wideLength = data.substituteLength / sizeof(WCHAR);
+    if (wideLength <= 0 || wideLength >= MAX_PATH)
+        return false;
+    CopyMemory(wide, (const BYTE*)data.names + data.substituteOffset, data.substituteLength);
+    wide[wideLength] = 0;
+    // "\??\C:\x" for an absolute target.
+    const WCHAR* name = wide;
+    if (wideLength > 4 && wide[0] == '\\' && wide[1] == '?' && wide[2] == '?' && wide[3] == '\\')
+        name += 4;
+    char named[MAX_PATH];
+    if (!WideCharToMultiByte(CP_ACP, 0, name, -1, named, sizeof named, NULL, NULL))
+        return false;
+    if (!(data.flags & LINK_RELATIVE)) {
+        if (lstrlenA(named) >= size)
+            return false;
+        lstrcpynA(target, named, size);
+        return true;
+    }
+    // Relative to the link's own folder.
+    char joined[2 * MAX_PATH];
+    int folder = lstrlenA(path);
+    while (folder > 0 && path[folder - 1] != '\\' && path[folder - 1] != '/')
+        folder--;
+    if (folder + lstrlenA(named) >= (int)sizeof joined)
+        return false;
+    CopyMemory(joined, path, folder);
+    lstrcpyA(joined + folder, named);
+    DWORD length = GetFullPathNameA(joined, size, target, NULL);
+    return length > 0 && length < (DWORD)size;
+}
+
+// The file a save must replace: path itself, or the file its symbolic links lead to.
+DWORD ResolveTarget(const char* path, char* target, int size)
+{
+    if (lstrlenA(path) >= size)
+        return ERROR_FILENAME_EXCED_RANGE;
+    lstrcpynA(target, path, size);
+    typedef DWORD(WINAPI * FinalPathProc)(HANDLE, LPSTR, DWORD, DWORD);
+    // Absent before Vista, which has no symbolic links of files.
+    FinalPathProc finalPath = (FinalPathProc)(void*)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+    if (finalPath) {
+        HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            char resolved[MAX_PATH + 8];
+            DWORD length = finalPath(file, resolved, sizeof resolved, 0 /* FILE_NAME_NORMALIZED */);
+            CloseHandle(file);
+            if (length > 0 && length < sizeof resolved) {
+                StripLongPrefix(resolved);
+                if (lstrlenA(resolved) < size)
+                    lstrcpynA(target, resolved, size);
+            }
+        }
+    }
+    // Where the final path did not see through the link, its reparse data does.
+    for (int hop = 0; hop < LINK_HOPS_MAX; hop++) {
+        DWORD attributes = GetFileAttributesA(target);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return ERROR_SUCCESS;
+        char next[MAX_PATH];
+        if (!ReadLinkTarget(target, next, sizeof next))
+            return ERROR_SUCCESS;
+        lstrcpynA(target, next, size);
+    }
+    return ERROR_CANT_RESOLVE_FILENAME;
+}
+
+// A temporary file of its own name in the folder of target, made empty.
+DWORD MakeTemporary(const char* target, char* temporary)
+{
+    char folder[MAX_PATH];
+    int length = lstrlenA(target);
+    while (length > 0 && target[length - 1] != '\\' && target[length - 1] != '/')
+        length--;
+    if (length == 0) {
+        lstrcpyA(folder, ".");
+    } else {
+        if (length >= (int)sizeof folder)
+            return ERROR_FILENAME_EXCED_RANGE;
+        CopyMemory(folder, target, length);
+        folder[length] = '\0';
+    }
+    if (!GetTempFileNameA(folder, TemporaryPrefix, 0, temporary))
+        return GetLastError();
+    return ERROR_SUCCESS;
+}
+
+DWORD PutInPlace(const char* temporary, const char* target, bool exists)
+{
+    if (Failing(SAVE_STEP_REPLACE))
+        return GetLastError();
+    if (exists) {
+        if (ReplaceFileA(target, temporary, NULL, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL))
+            return ERROR_SUCCESS;
+        return GetLastError();
+    }
+    // A file that appeared meanwhile is another program's: it is not overwritten.
+    if (MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
+        return ERROR_SUCCESS;
+    return GetLastError();
+}
+
+// One try of a save of the target file.
+DWORD TrySave(const char* target, const IniValue* values, int count)
+{
+    DWORD attributes = GetFileAttributesA(target);
+    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_DIRECTORY;
+    // The user's way of keeping the settings as they are.
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ERROR_ACCESS_DENIED;
+    // A file that exists but cannot be read is not replaced: its settings would be lost.
+    ConfigText current;
+    if (!ReadConfigText(target, &current)) {
+        DWORD error = GetLastError();
+        return error ? error : ERROR_READ_FAULT;
+    }
+    DWORD error = ERROR_SUCCESS;
+    int length = IniMerge(current.text, current.length, values, count, NULL, 0);
+    char* merged = length >= 0 ? Allocate(length + 1) : NULL;
+    if (length < 0)
+        error = ERROR_FILE_TOO_LARGE;
+    else if (!merged)
+        error = ERROR_NOT_ENOUGH_MEMORY;
+    else if (IniMerge(current.text, current.length, values, count, merged, length) != length)
+        error = ERROR_INVALID_DATA;
+    // The animations save at every step, mostly the values already there.
+    if (error == ERROR_SUCCESS && !SameText(merged, length, current.text, current.length)) {
+        char temporary[MAX_PATH];
+        error = MakeTemporary(target, temporary);
+        if (error == ERROR_SUCCESS) {
+            error = WriteTemporary(temporary, merged, length);
+            if (error == ERROR_SUCCESS)
+                error = PutInPlace(temporary, target, exists);
+            if (error != ERROR_SUCCESS)
+                DeleteFileA(temporary);
+        }
+    }
+    Release(merged);
+    FreeConfigText(&current);
+    return error;
+}
+
 }  // namespace
 
 bool ReadConfigText(const char* path, ConfigText* file)
 {
     file->text = NULL;
     file->length = 0;
-    if (!path || !path[0])
+    if (!path || !path[0]) {
+        SetLastError(ERROR_INVALID_NAME);
         return false;
+    }
     HANDLE handle = CreateFileA(path, GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -57,23 +296,26 @@ bool ReadConfigText(const char* path, ConfigText* file)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     LARGE_INTEGER size;
-    bool read = GetFileSizeEx(handle, &size) && size.QuadPart <= INI_TEXT_MAX;
-    if (read) {
-        file->text = Allocate((int)size.QuadPart + 1);  // an empty file still gets a block
-        read = file->text != NULL;
-    }
+    DWORD error = ERROR_SUCCESS;
+    if (!GetFileSizeEx(handle, &size))
+        error = GetLastError();
+    else if (size.QuadPart > INI_TEXT_MAX)
+        error = ERROR_FILE_TOO_LARGE;
+    else if (!(file->text = Allocate((int)size.QuadPart + 1)))  // an empty file gets a block too
+        error = ERROR_NOT_ENOUGH_MEMORY;
     DWORD total = 0;
-    while (read && total < (DWORD)size.QuadPart) {
+    while (error == ERROR_SUCCESS && total < (DWORD)size.QuadPart) {
         DWORD got = 0;
         if (!ReadFile(handle, file->text + total, (DWORD)size.QuadPart - total, &got, NULL))
-            read = false;
+            error = GetLastError();
         else if (got == 0)
             break;  // another program shortened the file meanwhile
         total += got;
     }
     CloseHandle(handle);
-    if (!read) {
+    if (error != ERROR_SUCCESS) {
         FreeConfigText(file);
+        SetLastError(error);
         return false;
     }
     file->length = (int)total;
@@ -87,35 +329,24 @@ void FreeConfigText(ConfigText* file)
     file->length = 0;
 }
 
-bool SaveConfigValues(const char* path, const IniValue* values, int count)
+DWORD SaveConfigValues(const char* path, const IniValue* values, int count)
 {
-    if (!path)
-        return false;
-    char temporary[MAX_PATH];
-    int pathLength = lstrlenA(path);
-    if (pathLength == 0 || pathLength + (int)sizeof TemporarySuffix > (int)sizeof temporary)
-        return false;
-    CopyMemory(temporary, path, pathLength);
-    CopyMemory(temporary + pathLength, TemporarySuffix, sizeof TemporarySuffix);
-
-    // A file that exists but cannot be read is not replaced: its settings would be lost.
-    ConfigText current;
-    if (!ReadConfigText(path, &current))
-        return false;
-    bool saved = false;
-    int length = IniMerge(current.text, current.length, values, count, NULL, 0);
-    char* merged = length >= 0 ? Allocate(length + 1) : NULL;
-    if (merged && IniMerge(current.text, current.length, values, count, merged, length) == length) {
-        // The animations save at every step, mostly the values already there.
-        saved = SameText(merged, length, current.text, current.length);
-        if (!saved) {
-            saved = WriteTemporary(temporary, merged, length) &&
-                    MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            if (!saved)
-                DeleteFileA(temporary);
-        }
+    if (!path || !path[0])
+        return ERROR_INVALID_NAME;
+    char target[MAX_PATH];
+    DWORD error = ResolveTarget(path, target, sizeof target);
+    if (error != ERROR_SUCCESS)
+        return error;
+    error = TrySave(target, values, count);
+    for (int tries = 1; IsSharingError(error) && tries < SHARING_TRIES; tries++) {
+        Sleep(SHARING_PAUSE_MS);
+        error = TrySave(target, values, count);
     }
-    Release(merged);
-    FreeConfigText(&current);
-    return saved;
+    return error;
+}
+
+void FailSaveStep(int step, DWORD error)
+{
+    failingStep = step;
+    failingError = error;
 }

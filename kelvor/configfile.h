@@ -1,6 +1,7 @@
 // The configuration file on disk: read whole, and replaced whole so that a save that fails part
 // of the way leaves the previous file as it was.
 #pragma once
+#include <windows.h>
 #include "inifile.h"
 
 // The file's bytes on the process heap, released by FreeConfigText. A missing file reads as an
@@ -12,7 +13,13 @@ struct ConfigText {
 bool ReadConfigText(const char* path, ConfigText* file);
 void FreeConfigText(ConfigText* file);
 
-// The file with the values merged in. The new text goes to a temporary file beside it (the
-// name with ".new" added), flushed to the disk and then renamed over the old one; on any failure
-// the temporary file is removed, the old file is untouched and false is returned.
-bool SaveConfigValues(const char* path, const IniValue* values, int count);
+// The file with the values merged in: ERROR_SUCCESS, or the system's error code of the step that
+// failed, in which case the file is as it was. A symbolic link is followed and its target
+// replaced. The new text goes to a temporary file of its own name in the target's folder, flushed
+// to the disk, then put in the file's place (ReplaceFile keeps the old file's attributes,
+// security and streams). A file that another program holds is tried again for half a second.
+DWORD SaveConfigValues(const char* path, const IniValue* values, int count);
+
+// Steps of a save where the project's tests make a failure happen (disks do not fill on demand).
+enum SaveStep { SAVE_STEP_NONE, SAVE_STEP_WRITE, SAVE_STEP_FLUSH, SAVE_STEP_REPLACE };
+void FailSaveStep(int step, DWORD error);

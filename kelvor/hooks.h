@@ -9,4 +9,7 @@ typedef void(__stdcall* KelvorObserver)(const char* call, const char* key, int v
 void __stdcall KelvorSetObserver(KelvorObserver callback);
 // Whether LayeredStyle reports layered windows as available (1, the default) or not (0).
 void __stdcall KelvorSetLayeredAvailable(int available);
+// Makes every save fail at one step (1 writing, 2 flushing, 3 putting the file in place) with
+// that error; step 0 lets saves through again.
+void __stdcall KelvorFailSave(int step, unsigned long error);
 }

@@ -5,8 +5,14 @@
 // in one save: a caller that forgets to close loses its writes.
 #include <windows.h>
 #include <shellapi.h>
+#include <stdio.h>
 #include "configfile.h"
+// The plug-in's header declares CloseCFGw without a result, which the host reads: the definition
+// below is the one that counts.
+#define CloseCFGw CloseCFGwAsThePluginSeesIt
 #include "hooks.h"
+#undef CloseCFGw
+#include "kelvor_host.h"
 
 namespace {
 
@@ -39,6 +45,7 @@ void DropPending(const Cursor* cursor)
 }
 
 KelvorObserver observer = nullptr;
+KelvorLog logLine = nullptr;
 int layeredAvailable = 1;
 
 void Notify(const char* call, const char* key, int value)
@@ -156,10 +163,13 @@ void __stdcall OpenCFGw(void* configuration, ConfigCursor* cursor)
     Notify("OpenCFGw", nullptr, 0);
 }
 
-void __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor)
+// The plug-in's prototype returns nothing; the host reads the result, with the last error set to
+// the reason of a failed save.
+BOOL __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor)
 {
     (void)reserved;
     Cursor* c = (Cursor*)cursor;
+    DWORD error = ERROR_SUCCESS;
     if (c->writing && c->file && c->file == configuration) {
         IniValue values[PENDING_MAX];
         int count = 0;
@@ -171,11 +181,22 @@ void __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor
                 count++;
             }
         if (count)
-            SaveConfigValues(c->file, values, count);
+            error = SaveConfigValues(c->file, values, count);
+        // The plug-in is never told: the host's log keeps it. Nothing of the failed values is
+        // kept, so that the next save writes them again.
+        if (error != ERROR_SUCCESS && logLine) {
+            char line[MAX_PATH + 64];
+            _snprintf(line, sizeof line, "cannot save %.*s: error %lu", MAX_PATH, c->file,
+                      (unsigned long)error);
+            line[sizeof line - 1] = '\0';
+            logLine(line);
+        }
     }
     DropPending(c);
     ZeroMemory(cursor, sizeof(ConfigCursor));
     Notify("CloseCFGw", nullptr, 0);
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 void __stdcall FindSection(const char* section, int forWriting, ConfigCursor* cursor)
@@ -261,5 +282,9 @@ void __stdcall SetLayered(HWND window, COLORREF colorKey, int opacity, int flags
 // Not part of the library the plug-in sees: hooks for the project's tests and tools.
 void __stdcall KelvorSetObserver(KelvorObserver callback) { observer = callback; }
 void __stdcall KelvorSetLayeredAvailable(int available) { layeredAvailable = available; }
+void __stdcall KelvorFailSave(int step, DWORD error) { FailSaveStep(step, error); }
+
+// The host's: where the library's own failures are reported.
+void __stdcall KelvorSetLog(KelvorLog callback) { logLine = callback; }
 
 }  // extern "C"

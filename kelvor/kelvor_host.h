@@ -9,4 +9,8 @@ extern "C" {
 // empty path when there is room for that) when the path does not fit or the folder cannot be
 // made: never a shortened path.
 int __stdcall KelvorConfigPath(char* path, int size);
+// Where the library reports what fails out of its callers' sight (a save of the plug-in's that
+// could not be stored): one line, without its line end. NULL reports nowhere.
+typedef void(__stdcall* KelvorLog)(const char* line);
+void __stdcall KelvorSetLog(KelvorLog callback);
 }

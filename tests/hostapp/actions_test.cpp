@@ -152,4 +152,30 @@ TEST_F(HostActions, UnknownPrivateMessageIsLoggedAndIgnored)
     EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "");
 }
 
+// Another program's requests with pointers into nowhere, sent or posted: the host reads none of
+// them, opens nothing and stays alive.
+TEST_F(HostActions, PointersFromAnotherProgramAreIgnored)
+{
+    HWND hostWindow = HostWindowOf(host.program.id);
+    ASSERT_NE(hostWindow, nullptr);
+    size_t before = LogLines(host).size();
+    const LPARAM nowhere = 0x1234;
+    DWORD_PTR answer;
+    for (UINT message : {HOSTMSG_COMMAND, HOSTMSG_PROPERTIES}) {
+        SendMessageTimeoutA(hostWindow, message, 0, nowhere, SMTO_NORMAL, 10000, &answer);
+        PostMessageA(hostWindow, message, 0, nowhere);
+    }
+    const char* const expected[] = {
+        "0x7FF1 host command (sent) from another thread or posted: ignored",
+        "0x7FF1 host command (posted) from another thread or posted: ignored",
+        "0x7FD9 Properties (sent) from another thread or posted: ignored",
+        "0x7FD9 Properties (posted) from another thread or posted: ignored",
+    };
+    for (const char* line : expected)
+        EXPECT_EQ(WaitForLogLine(host, line, 20000, before), line);
+    EXPECT_EQ(WaitForExit(&host.program, 0), (DWORD)STILL_ACTIVE);
+    EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
+    EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "") << "the bar's own requests still count";
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "harness/testhost.h"
 #include "hostapp/hostapp.h"
 #include "kelvor/hooks.h"
+#include "shared.h"
 #include <commctrl.h>
 #include <fstream>
 #include <sstream>
@@ -13,7 +14,6 @@
 
 namespace {
 
-const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char ProgramPath[] = "C:\\Program Files\\Orvel Test\\OrvelCmd.exe";
 const WORD CtrlAltO = MAKEWORD('O', HOTKEYF_CONTROL | HOTKEYF_ALT);
 const WORD ShiftF5 = MAKEWORD(VK_F5, HOTKEYF_SHIFT);
@@ -34,20 +34,6 @@ std::vector<HWND> Children(HWND dialog, const char* className)
     return found;
 }
 
-// A check box by its text; a field by the label before it.
-HWND WithText(HWND dialog, const char* text)
-{
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowText(child) == text)
-            return child;
-    return NULL;
-}
-
-HWND FieldOf(HWND dialog, const char* label)
-{
-    return GetWindow(WithText(dialog, label), GW_HWNDNEXT);
-}
-
 bool Checked(HWND dialog, const char* text)
 {
     return SendMessageA(WithText(dialog, text), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -60,14 +46,29 @@ void SetField(HWND dialog, const char* label, const char* text)
     SendMessageA(FieldOf(dialog, label), WM_SETTEXT, 0, (LPARAM)text);
 }
 
+// A dialog that an action leaves open fails the test at once instead of at its time-out.
+HWND leftOpen;
+void CALLBACK CloseLeftOpen(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    if (IsWindow(leftOpen)) {
+        ADD_FAILURE() << "the options dialog was left open";
+        EndDialog(leftOpen, IDCANCEL);
+    }
+}
+
 // Opens the dialog and runs action on it once it shows; the result is ShowOptionsDialog's.
 bool RunDialog(const std::function<void(HWND)>& action)
 {
+    UINT_PTR guard = 0;
     WhenWindowAppears("#32770", [&](HWND dialog) {
         EXPECT_EQ(App.optionsDialog, dialog);
         action(dialog);
+        leftOpen = dialog;
+        guard = SetTimer(NULL, 0, 3000, CloseLeftOpen);
     });
     bool result = ShowOptionsDialog(Host.mainWindow);
+    KillTimer(NULL, guard);
     EXPECT_TRUE(ModalActionRan());
     EXPECT_EQ(App.optionsDialog, nullptr);
     return result;
@@ -115,18 +116,6 @@ int Stored(const char* section, const char* key)
 
 bool NothingStored() { return GetFileAttributesA(Host.configPath) == INVALID_FILE_ATTRIBUTES; }
 
-std::string RunValue()
-{
-    HKEY key;
-    char value[MAX_PATH + 8] = "(none)";
-    DWORD size = sizeof value - 1;
-    if (!RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_QUERY_VALUE, &key)) {
-        RegQueryValueExA(key, ProgramName, NULL, NULL, (BYTE*)value, &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
-
 void SetRunValue(const std::string& value)
 {
     HKEY key;
@@ -153,8 +142,12 @@ protected:
         ModuleTest::SetUp();
         // The configuration functions of the kelvor.dll in BinFolder() that this test links,
         // where the host program finds them.
-        App.kelvor = {GetModuleHandleA("kelvor.dll"), OpenCFGr, CloseCFGr, OpenCFGw, CloseCFGw,
-                      FindSection, GetCFGInt, GetCFGBool, SetCFGInt, nullptr};
+        HMODULE kelvor = GetModuleHandleA("kelvor.dll");
+        App.kelvor = {kelvor, OpenCFGr, CloseCFGr, OpenCFGw, nullptr, FindSection, GetCFGInt,
+                      GetCFGBool, SetCFGInt, nullptr, nullptr};
+        // Its result, which the plug-in's prototype leaves out.
+        App.kelvor.CloseCFGw =
+            (decltype(App.kelvor.CloseCFGw))(void*)GetProcAddress(kelvor, "CloseCFGw");
         App.instance = GetModuleHandleA(NULL);
         App.window = Host.mainWindow;
         App.info = Host.GetPluginInfo();
@@ -257,13 +250,14 @@ TEST_F(OptionsTest, ShowsStoredValuesAndDefaultsForTheRest)
     App.hotkey = 0;
 }
 
-TEST_F(OptionsTest, OkStoresEveryValue)
+TEST_F(OptionsTest, OkStoresEveryValueTheUserChanged)
 {
-    EXPECT_TRUE(RunDialog([](HWND dialog) {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    EXPECT_TRUE(RunDialog([&](HWND dialog) {
         // The limits themselves are accepted; blanks around a number are forgiven.
         SetField(dialog, "Snap:", "0");
         SetField(dialog, "Width:", "2000");
-        SetField(dialog, "XPos:", " -100 ");
+        SetField(dialog, "XPos:", (" " + std::to_string(left) + " ").c_str());
         Click(WithText(dialog, "Minimize"));
         Click(WithText(dialog, "AutoComplete"));
         HWND slider = FieldOf(dialog, "Transparency:");
@@ -275,9 +269,34 @@ TEST_F(OptionsTest, OkStoresEveryValue)
     }));
     const char* keys[] = {"Snap", "Minimize", "Width", "XPos",
                           "YPos", "AutoComplete", "Transparency"};
-    const int values[] = {0, 1, 2000, -100, 0, 0, 41};
+    // YPos, untouched, stays unstored: the bar's own default is not the table's.
+    const int values[] = {0, 1, 2000, left, -999, 0, 41};
     for (int i = 0; i < 7; i++)
         EXPECT_EQ(Stored("Abrivel", keys[i]), values[i]) << keys[i];
+}
+
+TEST_F(OptionsTest, OkOnAnUntouchedDialogStoresNothing)
+{
+    EXPECT_TRUE(RunDialog([](HWND dialog) { Click(GetDlgItem(dialog, IDOK)); }));
+    EXPECT_TRUE(NothingStored());
+}
+
+// The dialog stays open with the values and names the file; OK then stores them once it can.
+TEST_F(OptionsTest, FailedSaveIsShownAndTheDialogStaysOpen)
+{
+    SetConfigInt("Snap", 3);
+    SetFileAttributesA(Host.configPath, FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(RunDialog([](HWND dialog) {
+        SetField(dialog, "Width:", "700");
+        std::string box = PressOkExpectingRefusal(dialog);
+        EXPECT_NE(box.find(std::string("could not be stored in\n") + Host.configPath), std::string::npos) << box;
+        EXPECT_TRUE(IsWindow(dialog));
+        EXPECT_EQ(WindowText(FieldOf(dialog, "Width:")), "700");
+        SetFileAttributesA(Host.configPath, FILE_ATTRIBUTE_NORMAL);
+        Click(GetDlgItem(dialog, IDOK));
+    }));
+    SetFileAttributesA(Host.configPath, FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Stored("Abrivel", "Width"), 700);
     EXPECT_EQ(Stored(HostSection, HotkeyKey), -999) << "an unchanged shortcut is not written";
 }
 
@@ -304,14 +323,28 @@ TEST_F(OptionsTest, CancelEscapeAndTheCloseBoxStoreNothing)
 
 TEST_F(OptionsTest, ValuesOutOfRangeOrNotNumbersAreRefused)
 {
-    struct Case { const char* label; const char* text; const char* message; const char* valid; };
+    struct Case { const char* label; const char* text; std::string message; const char* valid; };
+    // The bar may stand anywhere on the virtual screen, 8 pixels of it on it.
+    auto within = [](const char* name, int origin, int extent) {
+        return std::string(name) + " must be a whole number from " + std::to_string(origin) +
+               " to " + std::to_string(origin + extent - 8) + ".";
+    };
+    const std::string xLimits = within("XPos", GetSystemMetrics(SM_XVIRTUALSCREEN),
+                                       GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    const std::string yLimits = within("YPos", GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                       GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    const std::string pastRight = std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN) +
+                                                 GetSystemMetrics(SM_CXVIRTUALSCREEN) - 7);
+    const std::string aboveTop = std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN) - 1);
     const Case cases[] = {
         {"Width:", "49", "Width must be a whole number from 50 to 2000.", "500"},
         {"Width:", "abc", "Width must be a whole number from 50 to 2000.", "500"},
         {"Width:", "99999999999", "Width must be a whole number from 50 to 2000.", "500"},
         {"Snap:", "21", "Snap must be a whole number from 0 to 20.", "9"},
-        {"XPos:", "12x", "XPos must be a whole number.", "5"},
-        {"YPos:", "", "YPos must be a whole number.", "5"},
+        {"XPos:", "12x", xLimits, "5"},
+        {"XPos:", pastRight.c_str(), xLimits, "5"},
+        {"YPos:", "", yLimits, "5"},
+        {"YPos:", aboveTop.c_str(), yLimits, "5"},
     };
     EXPECT_FALSE(RunDialog([&](HWND dialog) {
         Click(WithText(dialog, "AutoComplete"));   // valid, and not to be stored either

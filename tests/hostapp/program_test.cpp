@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include "hostrun.h"
+#include "shared.h"
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -131,14 +133,6 @@ TEST_F(HostProgram, ShortcutTakenByAnotherProgramIsReportedInABalloon)
     UnregisterHotKey(NULL, 7);
 }
 
-HWND FieldAfterLabel(HWND dialog, const char* label)
-{
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowText(child) == label)
-            return GetWindow(child, GW_HWNDNEXT);
-    return NULL;
-}
-
 // The options dialog opens once however often it is asked for; Cancel leaves the plug-in
 // running, OK starts it again with the new values once the bar's own call has returned.
 TEST_F(HostProgram, OptionsDialogOpensOnceAndItsValuesRestartThePlugin)
@@ -159,7 +153,7 @@ TEST_F(HostProgram, OptionsDialogOpensOnceAndItsValuesRestartThePlugin)
     TypeLine(bar, ".Master");
     dialog = WaitForProcessWindow(first.program.id, "#32770", 20000);
     ASSERT_NE(dialog, nullptr);
-    SendMessageA(FieldAfterLabel(dialog, "Width:"), WM_SETTEXT, 0, (LPARAM) "250");
+    SendMessageA(FieldOf(dialog, "Width:"), WM_SETTEXT, 0, (LPARAM) "250");
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     HWND restarted = NULL;
     EXPECT_TRUE(WaitUntil([&] {
@@ -216,6 +210,115 @@ TEST_F(HostProgram, BrokenInstallationIsReportedAndNothingStarts)
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         DWORD code = WaitForExit(&first.program, 20000);
         EXPECT_TRUE(code != 0 && code != STILL_ACTIVE) << code;
+        EndProgram(&first.program);
+    }
+}
+
+// A first host that is ending: its window no longer answers, then goes, then the lock is free.
+DWORD WINAPI EndingHostWindow(void* gone)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = HostWindowClass;
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, HostWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 0, NULL, NULL,
+                                  NULL, NULL);
+    WaitForSingleObject(gone, INFINITE);   // no messages pumped meanwhile
+    DestroyWindow(window);
+    UnregisterClassA(HostWindowClass, NULL);
+    return 0;
+}
+
+TEST_F(HostProgram, StartWhileTheFirstHostEndsBecomesTheHost)
+{
+    HANDLE lock = CreateMutexA(NULL, TRUE, "Local\\OrvelCmd.Host");
+    ASSERT_NE(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS) << "a host runs already";
+    HANDLE gone = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE thread = CreateThread(NULL, 0, EndingHostWindow, gone, 0, NULL);
+    ASSERT_TRUE(WaitUntil([] { return FindWindowA(HostWindowClass, NULL) != NULL; }, 10000));
+    ASSERT_TRUE(StartHost(&first, HostFolder("ending"), "--dry-run"));
+    EXPECT_NE(WaitForLogLine(first, "the first host did not answer", 120000), "");
+    SetEvent(gone);
+    WaitForSingleObject(thread, INFINITE);
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+    EXPECT_NE(WaitForBar(first), nullptr);
+    EXPECT_NE(WaitForLogLine(first, "this one takes the session"), "");
+    CloseHandle(thread);
+    CloseHandle(gone);
+}
+
+// "--exit" ends the host as its Exit does; with none running it says so in a box.
+TEST_F(HostProgram, ExitFromTheCommandLine)
+{
+    std::string folder = HostFolder("exit");
+    HWND bar = Start(folder);
+    for (int run = 0; run < 2; run++) {
+        ProgramRun exiting = {};
+        ASSERT_TRUE(StartProgram("\"" + folder + "OrvelCmd.exe\" --exit", folder, &exiting));
+        if (run == 0) {
+            EXPECT_EQ(WaitForExit(&exiting, 60000), 0u);
+            EXPECT_FALSE(IsWindow(bar));
+            EXPECT_EQ(WaitForExit(&first.program, 20000), 0u);
+            EXPECT_NE(WaitForLogLine(first, "menu command 202 (posted)"), "");
+        } else {
+            HWND box = WaitForProcessWindow(exiting.id, "#32770", 60000);
+            ASSERT_NE(box, nullptr);
+            EXPECT_NE(MessageBoxText(box).find("does not run in this session"), std::string::npos);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(WaitForExit(&exiting, 20000), 1u);
+        }
+        EndProgram(&exiting);
+    }
+}
+
+// Every module of the running host is a system one or one of the program's own three files.
+TEST_F(HostProgram, ModulesComeFromTheSystemOrTheProgramsFolder)
+{
+    std::string folder = HostFolder("modules");
+    // A DLL the system would otherwise look for beside the program.
+    CopyFileA((BinFolder() + "kelvor.dll").c_str(), (folder + "version.dll").c_str(), FALSE);
+    Start(folder);
+    char system[MAX_PATH], windows[MAX_PATH];
+    GetSystemDirectoryA(system, MAX_PATH);
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string allowed[] = {Lower(system) + "\\", Lower(windows) + "\\winsxs\\",
+                                   Lower(windows) + "\\syswow64\\"};
+    const std::string own[] = {Lower(folder + "OrvelCmd.exe"), Lower(folder + "OrvelCmd.plg"),
+                               Lower(folder + "kelvor.dll")};
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, first.program.id);
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+    MODULEENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    int owned = 0, modules = 0;
+    for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
+        modules++;
+        std::string path = Lower(entry.szExePath);
+        bool mine = std::find(std::begin(own), std::end(own), path) != std::end(own);
+        owned += mine;
+        bool fromSystem = std::any_of(std::begin(allowed), std::end(allowed),
+                                      [&](const std::string& p) { return path.rfind(p, 0) == 0; });
+        EXPECT_TRUE(mine || fromSystem) << path;
+    }
+    CloseHandle(snapshot);
+    EXPECT_EQ(owned, 3) << modules << " modules";
+}
+
+// Without a configuration beside the program it is kept in the application data, whose folder
+// the first start made: a second start there finds it and runs as well.
+TEST_F(HostProgram, SecondStartInTheApplicationData)
+{
+    char appData[MAX_PATH];
+    ASSERT_TRUE(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH));
+    const std::string config = std::string(appData) + "\\OrvelCmd";
+    CreateDirectoryA(config.c_str(), NULL);
+    std::string folder = HostFolder("installed");
+    DeleteFileA((folder + "OrvelCmd.ini").c_str());
+    for (int run = 0; run < 2; run++) {
+        SCOPED_TRACE(run);
+        HWND bar = Start(folder);
+        EXPECT_NE(WaitForLogLine(first, "configuration " + config + "\\OrvelCmd.ini"), "");
+        ASSERT_NE(bar, nullptr);
         EndProgram(&first.program);
     }
 }

@@ -2,26 +2,9 @@
 // for real here, without --dry-run.
 #include <gtest/gtest.h>
 #include "hostrun.h"
+#include "shared.h"
 
 namespace {
-
-const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// The "OrvelCmd" value of the current user's Run key; false when there is none.
-bool RunValue(std::string* value)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    char text[1024] = "";
-    DWORD size = sizeof text - 1;
-    DWORD type = 0;
-    bool found = RegQueryValueExA(key, "OrvelCmd", NULL, &type, (BYTE*)text, &size) ==
-                     ERROR_SUCCESS && type == REG_SZ;
-    RegCloseKey(key);
-    *value = text;
-    return found;
-}
 
 void RemoveRunValue()
 {
@@ -82,18 +65,37 @@ TEST_F(RealEffects, StartWithWindowsIsWrittenAndRemovedButNotInDryRun)
     RemoveRunValue();
     Start("startup", "");
     HWND hostWindow = HostWindowOf(host.program.id);
-    std::string value;
     PostMessageA(hostWindow, WM_COMMAND, IDM_HOST_STARTWITHWINDOWS, 0);
-    EXPECT_TRUE(WaitUntil([&] { return RunValue(&value); }, 10000));
-    EXPECT_EQ(value, "\"" + host.folder + "OrvelCmd.exe\"");
+    EXPECT_TRUE(WaitUntil([&] { return RunValue() != "(none)"; }, 10000));
+    EXPECT_EQ(RunValue(), "\"" + host.folder + "OrvelCmd.exe\"");
     PostMessageA(hostWindow, WM_COMMAND, IDM_HOST_STARTWITHWINDOWS, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !RunValue(&value); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return RunValue() == "(none)"; }, 10000));
     EndProgram(&host.program);
 
     Start("startupdry", "--dry-run");
     PostMessageA(HostWindowOf(host.program.id), WM_COMMAND, IDM_HOST_STARTWITHWINDOWS, 0);
     EXPECT_NE(WaitForLogLine(host, "start with Windows left off"), "");
-    EXPECT_FALSE(RunValue(&value));
+    EXPECT_EQ(RunValue(), "(none)");
+}
+
+// Where Windows says it is 10, the Settings page is tried first; Wine has none, and the control
+// panel opens instead without the shell's error box.
+TEST_F(RealEffects, SettingsPageFallsBackToTheControlPanel)
+{
+    const char key[] = "Software\\Wine\\AppDefaults\\OrvelCmd.exe";
+    HKEY appKey;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &appKey, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExA(appKey, "Version", 0, REG_SZ, (const BYTE*)"win10", 6);
+    RegCloseKey(appKey);
+    Start("win10", "");
+    TypeLine(bar, ".Screen");
+    std::string line = WaitForLogLine(host, "Screen: ", 30000);
+    EXPECT_NE(line.find("control.exe"), std::string::npos) << line;
+    EXPECT_NE(line.find("ms-settings:display failed"), std::string::npos) << line;
+    PumpMessages(2000);
+    EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
 }
 
 }  // namespace

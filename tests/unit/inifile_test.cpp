@@ -101,7 +101,7 @@ TEST(IniFile, ReadingRules)
 
     struct Number { const char* text; int length; bool readable; int value; };
     const Number numbers[] = {
-        {" -12\t", 5, true, -12}, {"+7", 2, true, 7}, {"-2147483648", 11, true, -2147483647 - 1},
+        {" -12\t", 5, true, -12}, {"+7", 2, true, 7}, {"-2147483648", 11, true, -2147483647 - 1}, {"2147483647", 10, true, 2147483647},
         {"123", 2, true, 12}, {"2147483648", 10, false, 0}, {"12abc", 5, false, 0},
         {"", 0, false, 0}, {"-", 1, false, 0}, {"1 2", 3, false, 0}, {"- 1", 3, false, 0},
     };

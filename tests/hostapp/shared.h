@@ -1,0 +1,38 @@
+// What the host program's tests look for in the same way: a dialog's fields by their labels and
+// the current user's Run value.
+#pragma once
+#include <windows.h>
+#include <string>
+#include "harness/testhost.h"
+
+const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A check box by its text; a field by the label before it.
+inline HWND WithText(HWND dialog, const char* text)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowText(child) == text)
+            return child;
+    return NULL;
+}
+
+inline HWND FieldOf(HWND dialog, const char* label)
+{
+    return GetWindow(WithText(dialog, label), GW_HWNDNEXT);
+}
+
+// The "OrvelCmd" value of the current user's Run key, "(none)" when there is none.
+inline std::string RunValue()
+{
+    HKEY key;
+    char value[MAX_PATH + 8] = "(none)";
+    DWORD size = sizeof value - 1;
+    DWORD type = 0;
+    if (!RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_QUERY_VALUE, &key)) {
+        if (RegQueryValueExA(key, "OrvelCmd", NULL, &type, (BYTE*)value, &size) ||
+            type != REG_SZ)
+            lstrcpyA(value, "(none)");
+        RegCloseKey(key);
+    }
+    return value;
+}
