@@ -91,7 +91,7 @@ bool SaveConfigValues(const char* path, const IniValue* values, int count)
 {
     if (!path)
         return false;
-    char temporary[MAX_PATH];
+    char temporary[PATH_BYTES];
     int pathLength = lstrlenA(path);
     if (pathLength == 0 || pathLength + (int)sizeof TemporarySuffix > (int)sizeof temporary)
         return false;
