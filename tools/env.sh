@@ -34,6 +34,20 @@ start_display() {
 
 stop_display() { [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; true; }
 
+# Switches to a Wine environment by name and prepares its prefix: "win32" is the one above;
+# "wow64" is a 64-bit prefix of its own, where a 32-bit program runs as on 64-bit Windows.
+use_environment() {
+  case "$1" in
+    win32) ;;
+    wow64)
+      export WINEARCH=win64
+      export WINEPREFIX=$build/wineprefix-wow64
+      ;;
+    *) echo "unknown Wine environment: $1" >&2; return 1 ;;
+  esac
+  make_prefix
+}
+
 # One wineserver for the whole run: each Wine program then starts in well under a second.
 # Wine's own services start with the first program and outlive it; started here, away from
 # ctest's output pipes, they do not hold a test's output open (ctest would wait for them).
