@@ -3,6 +3,7 @@
 // module's import of ShellExecuteExA; nothing is started.
 #include "harness/testhost.h"
 #include "harness/imports.h"
+#include "harness/launch.h"
 #include <shellapi.h>
 #include <string>
 #include <vector>
@@ -11,12 +12,22 @@ namespace {
 
 std::vector<std::string> files;
 DWORD answer;
+const DWORD PASS_ON = 0xFFFFFFFF;  // the call goes on to the shell
+FARPROC original;
 
 BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
 {
     files.push_back(request->lpFile ? request->lpFile : "");
+    if (answer == PASS_ON)
+        return ((BOOL(WINAPI*)(SHELLEXECUTEINFOA*))original)(request);
     SetLastError(answer);
     return answer == 0;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    WCHAR wide[2048];
+    return MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, 2048) ? wide : L"";
 }
 
 std::string Utf8(const std::wstring& text)
@@ -50,7 +61,6 @@ std::wstring HistoryW(const WCHAR* slot)
 class Utf8Test : public ModuleTest {
 protected:
     FARPROC* slot = nullptr;
-    FARPROC original = nullptr;
     void SetUp() override
     {
         ModuleTest::SetUp();
@@ -94,11 +104,17 @@ TEST_F(Utf8Test, ALineOf259ChineseCharactersIsReadWholeAndComesBack)
     EXPECT_EQ(LineW(), line);
 }
 
-TEST_F(Utf8Test, HistoryKeepsTheTextAsTypedAndKnowsItInAnyCase)
+TEST_F(Utf8Test, AProgramInAFolderOfAnyScriptRunsAndIsKeptAsTyped)
 {
-    const std::wstring typed = L"C:\\\x041F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x044B \x7A0B\x5E8F\\"
-                               L"\x0418\x0433\x0440\x0430.exe --\x00E9t\x00E9";
-    Enter(typed, 0);
+    const std::wstring program = Wide(TestFolder()) +
+        L"\x041F\x0440\x043E\x0433\x0440\x0430\x043C\x043C\x044B \x7A0B\x5E8F \xD83D\xDE80\\\x0418\x0433\x0440\x0430.exe";
+    ASSERT_TRUE(CopyRecorder(Utf8(program), TestFolder()));
+    std::string log = TestFolder() + "launches.log";
+    UseRecorderLog(log);
+    const std::wstring typed = L"\"" + program + L"\" --\x00E9t\x00E9";
+    Enter(typed, PASS_ON);
+    EXPECT_EQ(RecordedLaunches(log, 1).size(), 1u) << "the program ran";
+    SetEnvironmentVariableA("ORVEL_RECORDER_LOG", NULL);
     EXPECT_EQ(HistoryW(L"0"), typed);
     EXPECT_EQ(LineW(), L"");
 
