@@ -59,7 +59,8 @@ void ShowProperties()
     request[1] = '\0';
     HostPluginRecord* record = State.host.plugin;
     if (record && record->text) {
-        int length = WholeCharacters(record->text, (HOST_TEXT_BUFFER - 2) * CharacterBytes(), GetACP());
+        int limit = (HOST_TEXT_BUFFER - 2) * CharacterBytes();
+        int length = WholeCharacters(record->text, limit, GetACP());
         CopyMemory(request + 1, record->text, length);
         request[1 + length] = '\0';
     }
