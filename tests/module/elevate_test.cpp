@@ -1,6 +1,7 @@
-// Ctrl+Shift+Enter runs the line as administrator. What the module asks the shell for is seen
-// through its import of ShellExecuteExA, pointed at a spy that records the request and answers
-// with the last-error value the test chooses; nothing is started.
+// What the module asks the shell for: the verb (Ctrl+Shift+Enter runs the line as administrator)
+// and the monitor. It is seen through the module's import of ShellExecuteExA, pointed at a spy
+// that records the request and answers with the last-error value the test chooses; nothing is
+// started.
 #include "harness/testhost.h"
 #include "harness/imports.h"
 #include "harness/launch.h"
@@ -13,6 +14,7 @@ namespace {
 struct ShellRequest {
     std::string verb, file, parameters;
     ULONG mask;
+    int show;
     HANDLE monitor;
 };
 std::vector<ShellRequest> requests;
@@ -23,13 +25,19 @@ BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
     requests.push_back({request->lpVerb ? request->lpVerb : "(null)",
                         request->lpFile ? request->lpFile : "",
                         request->lpParameters ? request->lpParameters : "", request->fMask,
-                        request->hMonitor});
+                        request->nShow, request->hMonitor});
     DWORD answer = requests.size() <= answers.size() ? answers[requests.size() - 1] : 0;
     SetLastError(answer);
     return answer == 0;
 }
 
 const char NotFound[] = ".Error: not found";
+
+// Two monitors as the module's GetSystemMetrics reports them; everything else as it is.
+int WINAPI TwoMonitors(int index)
+{
+    return index == SM_CMONITORS ? 2 : GetSystemMetrics(index);
+}
 
 class ElevateTest : public ModuleTest {
 protected:
@@ -139,4 +147,33 @@ TEST_F(ElevateTest, DotCommandsAndWebAddressesIgnoreTheModifiers)
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].verb, "(null)");
     EXPECT_EQ(requests[0].file, "\"www.example.com\"");
+}
+
+TEST_F(ElevateTest, WithSeveralMonitorsTheRequestNamesTheBarsMonitor)
+{
+    FARPROC* metrics = ImportSlot(Host.module, "user32.dll", "GetSystemMetrics");
+    ASSERT_NE(metrics, nullptr);
+    FARPROC realMetrics = *metrics;
+    Patch(metrics, (FARPROC)TwoMonitors);
+    std::string folder = TestFolder() + "some folder";
+    CreateDirectoryA(folder.c_str(), NULL);
+    Enter("orvel-tool -x", false, {ERROR_FILE_NOT_FOUND, 0});
+    std::vector<ShellRequest> program = requests;
+    Enter(folder, true, {});
+    Patch(metrics, realMetrics);
+
+    HMONITOR bars = MonitorFromWindow(BarWindow(), MONITOR_DEFAULTTONEAREST);
+    ASSERT_EQ(program.size(), 2u);
+    for (const ShellRequest& request : program) {
+        EXPECT_EQ(request.mask, (ULONG)(SEE_MASK_DOENVSUBST | SEE_MASK_FLAG_NO_UI | SEE_MASK_HMONITOR));
+        EXPECT_EQ(request.monitor, (HANDLE)bars);
+    }
+    // A folder is explored on that monitor too, as the user whatever the modifiers.
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].verb, "explore");
+    EXPECT_EQ(requests[0].file, folder);
+    EXPECT_EQ(requests[0].mask, (ULONG)SEE_MASK_HMONITOR);
+    EXPECT_EQ(requests[0].monitor, (HANDLE)bars);
+    EXPECT_EQ(requests[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(HistoryValue("1"), folder);
 }
