@@ -1,4 +1,5 @@
 #include "imports.h"
+#include <shellapi.h>
 
 FARPROC* ImportSlot(HMODULE module, const char* library, const char* name)
 {
@@ -25,4 +26,37 @@ void Patch(FARPROC* slot, FARPROC target)
     VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
     *slot = target;
     VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+static ShellSpy* activeSpy;
+
+static BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
+{
+    ShellSpy& spy = *activeSpy;
+    auto text = [](const char* s) { return std::string(s ? s : "(null)"); };
+    spy.requests.push_back({text(request->lpVerb), text(request->lpFile),
+                            request->lpParameters ? request->lpParameters : "",
+                            text(request->lpDirectory), request->fMask, request->nShow,
+                            request->hMonitor});
+    size_t n = spy.requests.size();
+    DWORD answer = n <= spy.answers.size() ? spy.answers[n - 1] : spy.otherwise;
+    if (answer == PASS_ON)
+        return ((BOOL(WINAPI*)(SHELLEXECUTEINFOA*))spy.original)(request);
+    SetLastError(answer);
+    return answer == 0;
+}
+
+ShellSpy::ShellSpy(HMODULE module)
+{
+    slot = ImportSlot(module, "shell32.dll", "ShellExecuteExA");
+    original = slot ? *slot : nullptr;
+    activeSpy = this;
+    if (slot)
+        Patch(slot, (FARPROC)SpyShellExecuteExA);
+}
+
+ShellSpy::~ShellSpy()
+{
+    if (slot)
+        Patch(slot, original);
 }
