@@ -6,7 +6,7 @@
 void ShowBarMenu(HWND window, LPARAM lParam)
 {
     HMENU menu = CreatePopupMenu();
-    SendMessageA(State.input, WM_GETTEXT, COMMAND_TEXT_MAX, (LPARAM)State.CommandBuffer);
+    SendMessageA(State.input, WM_GETTEXT, LineReadLimit(), (LPARAM)State.CommandBuffer);
     if (lstrlenA(State.CommandBuffer) > 0)
         AppendMenuA(menu, MF_STRING, IDM_RUN, "Run");
     AppendMenuA(menu, MF_STRING, IDM_OPEN, "Open...");

@@ -3,10 +3,16 @@
 #include <windows.h>
 
 LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void ExecuteInput();
+// Ctrl+Shift+Enter runs the line elevated; every other caller runs it as the user.
+void ExecuteInput(bool elevated = false);
 
 void FindBrowser(char* destination);
-void ShellRun();
+void ShellRun(bool elevated);
+
+// The most bytes one character takes in the process's code page (1 to 3), and the WM_GETTEXT
+// limit that reads the whole input line: MAX_PATH where a character is one byte.
+int CharacterBytes();
+int LineReadLimit();
 
 void RunDotCommand(const char* text);
 BOOL ChooseFile();

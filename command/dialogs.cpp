@@ -3,6 +3,7 @@
 #include "../host/kelvor.h"
 #include "../host/messages.h"
 #include "command.h"
+#include "textrules.h"
 #include <commdlg.h>
 #include <stddef.h>
 
@@ -17,6 +18,8 @@ const DWORD OPENFILENAME_SIZE = 76;
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == OPENFILENAME_SIZE,
               "the record ends with its template name");
 const int HOST_TEXT_BUFFER = 264;
+// The tool's path (263 characters) or "/" and the host's text (262) at up to 3 bytes a character.
+const int HOST_TEXT_BYTES = 3 * (HOST_TEXT_BUFFER - 1) + 1;
 static const char ThemeToolName[] = "vestrad.exe";
 
 BOOL ChooseFile()
@@ -35,7 +38,7 @@ BOOL ChooseFile()
     request.hInstance = State.instance;
     request.lpstrFilter = FileFilter;
     request.lpstrFile = State.CommandBuffer;
-    request.nMaxFile = sizeof State.CommandBuffer;
+    request.nMaxFile = LineReadLimit();
     request.lpstrInitialDir = windowsFolder[0] ? windowsFolder : NULL;
     request.Flags = OPEN_FLAGS;
 
@@ -47,15 +50,20 @@ BOOL ChooseFile()
     return chosen ? TRUE : FALSE;
 }
 
-// The host promises at most 262 characters; a longer text is cut to fit rather than overrun.
+// The host promises at most 262 characters; a longer text is cut to fit rather than overrun, and
+// between two characters.
 void ShowProperties()
 {
-    char request[HOST_TEXT_BUFFER];
+    char request[HOST_TEXT_BYTES];
     request[0] = '/';
     request[1] = '\0';
     HostPluginRecord* record = State.host.plugin;
-    if (record && record->text)
-        lstrcpynA(request + 1, record->text, HOST_TEXT_BUFFER - 1);
+    if (record && record->text) {
+        int limit = (HOST_TEXT_BUFFER - 2) * CharacterBytes();
+        int length = WholeCharacters(record->text, limit, GetACP());
+        CopyMemory(request + 1, record->text, length);
+        request[1 + length] = '\0';
+    }
     SendMessageA(State.host.mainWindow, HOSTMSG_PROPERTIES, 0, (LPARAM)request);
 }
 
@@ -65,8 +73,8 @@ void RunThemeTool()
     const char* folder = State.host.hostFolder;
     if (!folder)
         return;
-    char path[HOST_TEXT_BUFFER];
-    if (lstrlenA(folder) + lstrlenA(ThemeToolName) >= HOST_TEXT_BUFFER)
+    char path[HOST_TEXT_BYTES];
+    if (lstrlenA(folder) + lstrlenA(ThemeToolName) >= (HOST_TEXT_BUFFER - 1) * CharacterBytes() + 1)
         return;
     strcopy(strecopy(path, folder), ThemeToolName);
     Run(path, 0, 0, 1, 0);

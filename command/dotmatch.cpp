@@ -31,7 +31,7 @@ int MatchDotCommand(const char* text)
         int n = MinInt(length, lstrlenA(DotCommandTable[number]));
         strmoven(name, DotCommandTable[number], n);
         strmoven(typed, text, n);
-        if (lstrcmpiA(name, typed) == 0)
+        if (CompareNoCase(name, typed) == 0)
             return number;
     }
     return 0;

@@ -2,6 +2,7 @@
 #include "../plugin/state.h"
 #include "../host/kelvor.h"
 #include "command.h"
+#include "textrules.h"
 
 const char HistoryKeyPath[] = "Software\\Brandelmor\\Orvel\\Plugins\\Addr";
 static const char CurrentName[] = "Current";
@@ -9,6 +10,8 @@ static const char CurrentName[] = "Current";
 const int WRITTEN_SLOTS = 12;     // "0" to "11" are written
 const int READ_SLOTS = 13;        // "12" is read and compared when someone else put it there
 const int HISTORY_TEXT = 521;     // at most 520 bytes from the registry, and always room for a NUL
+// Under a code page whose characters take several bytes the whole line may need more.
+const int HISTORY_BUFFER = LINE_BYTES > HISTORY_TEXT ? LINE_BYTES : HISTORY_TEXT;
 const int VALUE_NAME = 16;
 
 static HKEY OpenHistoryKey()
@@ -76,6 +79,13 @@ static void WriteHistoryNumber(HKEY key, const char* name, int number)
     RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&number, sizeof number);
 }
 
+// 521 where a character is one byte or two; the whole line under UTF-8.
+static int HistoryReadSize()
+{
+    int line = LineReadLimit();
+    return line > HISTORY_TEXT ? line : HISTORY_TEXT;
+}
+
 static void SlotName(char* name, int slot)
 {
     wsprintfA(name, "%i", slot);
@@ -90,12 +100,12 @@ void AddToHistory(const char* text)
     if (!key)
         return;
     char name[VALUE_NAME];
-    char stored[HISTORY_TEXT];
+    char stored[HISTORY_BUFFER];
     // A known text changes nothing, neither its slot nor "Current".
     for (int slot = 0; slot < READ_SLOTS; slot++) {
         SlotName(name, slot);
-        ReadHistoryText(key, name, stored, sizeof stored);
-        if (lstrcmpiA(stored, text) == 0) {
+        ReadHistoryText(key, name, stored, HistoryReadSize());
+        if (CompareNoCase(stored, text) == 0) {
             CloseHistoryKey(key);
             return;
         }
@@ -112,9 +122,9 @@ void AddToHistory(const char* text)
 
 void FillHistoryList(HWND combo)
 {
-    char text[HISTORY_TEXT];
+    char text[HISTORY_BUFFER];
     text[0] = '\0';
-    SendMessageA(State.input, WM_GETTEXT, COMMAND_TEXT_MAX, (LPARAM)text);
+    SendMessageA(State.input, WM_GETTEXT, LineReadLimit(), (LPARAM)text);
     // Emptying the list empties its edit field too: the text being typed is put back.
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     SendMessageA(State.input, WM_SETTEXT, 0, (LPARAM)text);
@@ -124,7 +134,7 @@ void FillHistoryList(HWND combo)
     char name[VALUE_NAME];
     for (int slot = 0; slot < READ_SLOTS; slot++) {
         SlotName(name, slot);
-        ReadHistoryText(key, name, text, sizeof text);
+        ReadHistoryText(key, name, text, HistoryReadSize());
         if (text[0] != '\0')
             SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)text);
     }

@@ -9,8 +9,9 @@ LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     // The key is acted on first and passed on afterwards, so the edit control still sees it.
     if (message == WM_KEYDOWN) {
         BYTE key = LOBYTE(wParam);
+        // Ctrl+Shift+Enter runs the line as administrator, as the Run dialog does.
         if (key == VK_RETURN)
-            ExecuteInput();
+            ExecuteInput(GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0);
         else if (key == VK_ESCAPE)
             SendMessageA(window, WM_SETTEXT, 0, 0);
     }
@@ -69,19 +70,25 @@ static bool LaunchBrowser()
     return true;
 }
 
-void ExecuteInput()
+// Dot commands, web addresses and folders ignore the elevation: only the shell road's programs
+// are run as administrator.
+void ExecuteInput(bool elevated)
 {
     State.CommandBuffer[0] = '\0';  // stays empty should the line not answer
-    SendMessageA(State.input, WM_GETTEXT, COMMAND_TEXT_MAX, (LPARAM)State.CommandBuffer);
+    SendMessageA(State.input, WM_GETTEXT, LineReadLimit(), (LPARAM)State.CommandBuffer);
     if (State.CommandBuffer[0] == '\0')
         return;
     if (State.CommandBuffer[0] == '.') {
         RunDotCommand(State.CommandBuffer + 1);
         return;
     }
-    if (!IsWebTarget(State.CommandBuffer) || !LaunchBrowser()) {
+    if (!IsWebTarget(State.CommandBuffer)) {
+        ShellRun(elevated);
+        return;
+    }
+    if (!LaunchBrowser()) {
         // A browser that will not start leaves the line to the shell, which may still open it.
-        ShellRun();
+        ShellRun(false);
         return;
     }
     AddToHistory(State.CommandBuffer);  // as typed, not the quoted form

@@ -6,6 +6,14 @@
 #include <shellapi.h>
 
 const char NotFoundText[] = ".Error: not found";
+static const char RunAsVerb[] = "runas";
+static const char NativeFolder[] = "\\Sysnative\\";
+static const char DefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
+
+// The line, and room for the Windows folder that a leading %windir% or the Sysnative mapping
+// may put in.
+const int RUN_TEXT = COMMAND_TEXT_MAX + MAX_PATH;
+const int EXTENSIONS_TEXT = 512;
 
 // A text that holds a character no file name may hold (a quote inside, as in a quoted program
 // followed by its parameters, or a '|') names no file either: the shell answers
@@ -25,11 +33,93 @@ static DWORD Execute(SHELLEXECUTEINFOA* request)
     return GetLastError();
 }
 
-static DWORD RunThroughShell(const char* typed)
+static bool SeveralMonitors()
 {
-    char text[COMMAND_TEXT_MAX];
-    char file[COMMAND_TEXT_MAX + 2];   // the text and two added quotes
-    char folder[MAX_PATH];
+    return GetSystemMetrics(SM_CMONITORS) > 1;
+}
+
+// On one monitor the request is exactly what it always was; on several it names the bar's
+// monitor, so that a program that lets Windows place it opens where the bar is.
+static void NameBarMonitor(SHELLEXECUTEINFOA* request)
+{
+    if (!SeveralMonitors())
+        return;
+    request->fMask |= SEE_MASK_HMONITOR;
+    request->hMonitor = MonitorFromWindow(State.bar, MONITOR_DEFAULTTONEAREST);
+}
+
+static void ExploreFolder(const char* folder)
+{
+    if (!SeveralMonitors()) {
+        ShellExecuteA(NULL, "explore", folder, NULL, NULL, SW_SHOWNORMAL);
+        return;
+    }
+    SHELLEXECUTEINFOA request;
+    ZeroMemory(&request, sizeof request);
+    request.cbSize = sizeof request;
+    request.lpVerb = "explore";
+    request.lpFile = folder;
+    request.nShow = SW_SHOWNORMAL;
+    NameBarMonitor(&request);
+    ShellExecuteExA(&request);
+}
+
+// The first of NAME with each PATHEXT extension that exists in folder, into path.
+static bool FindWithExtension(char* path, int size, int nameEnd)
+{
+    char extensions[EXTENSIONS_TEXT];
+    DWORD length = GetEnvironmentVariableA("PATHEXT", extensions, sizeof extensions);
+    if (length == 0 || length >= sizeof extensions)
+        strcopy(extensions, DefaultExtensions);
+    for (char* extension = extensions; *extension;) {
+        char* end = extension;
+        while (*end && *end != ';')
+            end++;
+        int extensionLength = (int)(end - extension);
+        if (extensionLength > 0 && nameEnd + extensionLength < size) {
+            strmoven(path + nameEnd, extension, extensionLength);
+            if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+                return true;
+        }
+        extension = *end ? end + 1 : end;
+    }
+    return false;
+}
+
+// Under WOW64 a program that exists only in the 64-bit system folder is not found by its bare
+// name: it is tried once more as <Windows folder>\Sysnative\NAME, with the parameters it had.
+static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, DWORD outcome)
+{
+    if (!IsBareName(name))
+        return outcome;
+    char path[MAX_PATH + RUN_TEXT + EXTENSIONS_TEXT];
+    UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return outcome;
+    if (path[length - 1] == '\\')
+        length--;
+    strcopy(strecopy(path + length, NativeFolder), name);
+    int nameEnd = lstrlenA(path);
+    bool hasExtension = false;
+    for (const char* p = name; *p; p++)
+        if (*p == '.')
+            hasExtension = true;
+    if (!hasExtension && !FindWithExtension(path, sizeof path, nameEnd))
+        return outcome;
+
+    char folder[MAX_PATH + RUN_TEXT + EXTENSIONS_TEXT];
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    WorkingFolderOf(path, folder, sizeof folder);
+    request->lpFile = path;
+    request->lpDirectory = folder;
+    return Execute(request);
+}
+
+static DWORD RunThroughShell(const char* typed, const char* verb)
+{
+    char text[RUN_TEXT];
+    char file[RUN_TEXT + 2];   // the text and two added quotes
+    char folder[RUN_TEXT];
     lstrcpynA(text, typed, sizeof text);
 
     GetWindowsDirectoryA(folder, MAX_PATH);
@@ -37,6 +127,7 @@ static DWORD RunThroughShell(const char* typed)
     ZeroMemory(&request, sizeof request);
     request.cbSize = sizeof request;
     request.hwnd = State.bar;
+    request.lpVerb = verb;
 
     // First as one file, quoted, in the folder the whole text names.
     strcopy(file, text);
@@ -45,10 +136,11 @@ static DWORD RunThroughShell(const char* typed)
     request.lpFile = file;
     if (IsQuoted(text))
         Unquote(text);
-    WorkingFolderOf(text, folder);
+    WorkingFolderOf(text, folder, sizeof folder);
     request.lpDirectory = folder;
     request.fMask = SEE_MASK_DOENVSUBST | SEE_MASK_FLAG_NO_UI;
     request.nShow = SW_SHOWNORMAL;
+    NameBarMonitor(&request);
     DWORD outcome = Execute(&request);
     if (!IsNotFound(outcome))
         return outcome;
@@ -61,25 +153,51 @@ static DWORD RunThroughShell(const char* typed)
     if (file[0] == '\0')
         return outcome;
     GetWindowsDirectoryA(folder, MAX_PATH);
-    WorkingFolderOf(file, folder);
+    WorkingFolderOf(file, folder, sizeof folder);
     request.lpFile = file;
     request.lpDirectory = folder;
-    return Execute(&request);
+    outcome = Execute(&request);
+    if (IsNotFound(outcome) && State.wow64)
+        outcome = RunFromNativeFolder(&request, file, outcome);
+    return outcome;
 }
 
-void ShellRun()
+// Under WOW64 a typed path into System32 means the 64-bit folder the user sees in Explorer, not
+// the 32-bit one the platform would show this process: it goes through Sysnative. Elsewhere, and
+// for any other text, the text runs as typed.
+static const char* TextToRun(char* mapped, int size)
 {
-    DWORD outcome = 0;
-    if (DirExists(State.CommandBuffer))
-        ShellExecuteA(NULL, "explore", State.CommandBuffer, NULL, NULL, SW_SHOWNORMAL);
-    else
-        outcome = RunThroughShell(State.CommandBuffer);
+    if (!State.wow64)
+        return State.CommandBuffer;
+    char windowsFolder[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windowsFolder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return State.CommandBuffer;
+    if (MapSystemFolder(State.CommandBuffer, windowsFolder, mapped, size))
+        return mapped;
+    return State.CommandBuffer;
+}
 
-    if (IsNotFound(outcome)) {
+// With elevated, programs are run with the "runas" verb; a folder is explored as always.
+void ShellRun(bool elevated)
+{
+    char mapped[RUN_TEXT];
+    const char* text = TextToRun(mapped, sizeof mapped);
+    DWORD outcome = 0;
+    if (DirExists(text))
+        ExploreFolder(text);
+    else
+        outcome = RunThroughShell(text, elevated ? RunAsVerb : NULL);
+
+    if (elevated && outcome == ERROR_CANCELLED) {
+        // Elevation refused: nothing ran and nothing is missing. The line keeps its text,
+        // selected, for another try; neither the history nor the failed command changes.
+    } else if (IsNotFound(outcome)) {
         // The typed text is kept for ".Error", which brings it back.
         strcopy(State.FailedCommand, State.CommandBuffer);
         strcopy(State.CommandBuffer, NotFoundText);
     } else {
+        // Recorded as typed, never as mapped.
         AddToHistory(State.CommandBuffer);
         State.CommandBuffer[0] = '\0';
     }

@@ -39,12 +39,12 @@ const char* SplitFirstToken(const char* source, char* destination)
     return source;
 }
 
-void WorkingFolderOf(const char* path, char* folder)
+void WorkingFolderOf(const char* path, char* folder, int size)
 {
     int n = lstrlenA(path);
     for (int i = n - 1; i >= 3; i--) {
         if (path[i] == '\\') {
-            int count = MinInt(i, MAX_PATH - 1);
+            int count = WholeCharacters(path, MinInt(i, size - 1), GetACP());
             CopyMemory(folder, path, count);
             folder[count] = '\0';
             return;

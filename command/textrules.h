@@ -9,8 +9,20 @@ void JoinPath(char* path, const char* name);
 const int TOKEN_LIMIT = 4096;
 const char* SplitFirstToken(const char* source, char* destination);
 // The folder a shell request runs in: folder keeps what the caller put there when the path
-// names none. folder holds MAX_PATH characters.
-void WorkingFolderOf(const char* path, char* folder);
+// names none. folder holds size bytes; a longer folder is cut between characters.
+void WorkingFolderOf(const char* path, char* folder, int size);
+
+// The length of text's longest beginning of at most limit bytes that ends between two
+// characters of codePage (CP_UTF8 included).
+int WholeCharacters(const char* text, int limit, unsigned codePage);
+
+// A typed text that names the System32 folder under windowsFolder, or anything in it (any case,
+// quoted or not, parameters after it or not, a leading %windir% or %SystemRoot% for the Windows
+// folder), is rewritten into mapped (size bytes) through the Sysnative folder, the rest as typed.
+// False, and mapped untouched, for any other text or when the result would not fit.
+bool MapSystemFolder(const char* text, const char* windowsFolder, char* mapped, int size);
+// A program name with no folder, drive or slash in it.
+bool IsBareName(const char* name);
 
 int MinInt(int a, int b);
 
@@ -18,3 +30,6 @@ const int DOT_COMMAND_COUNT = 23;
 extern const char* const DotCommandTable[DOT_COMMAND_COUNT + 1];  // [0] unused: 0 is no match
 extern const char CommandListText[];
 int MatchDotCommand(const char* text);
+
+// Compares like lstrcmpiA, but reads the texts in the process's code page where that is UTF-8.
+int CompareNoCase(const char* a, const char* b);

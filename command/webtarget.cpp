@@ -5,9 +5,12 @@
 
 static const char* const WebPrefixes[] = {"http://", "https://", "www.", "ftp.", "ftp://", "file://"};
 
+// Room for the whole line in any code page; texts are never longer.
+const int COPY_SIZE = 3 * (MAX_PATH - 1) + 1;
+
 static void UnquotedCopy(char* copy, const char* text)
 {
-    lstrcpynA(copy, text, MAX_PATH);
+    lstrcpynA(copy, text, COPY_SIZE);
     Unquote(copy);
 }
 
@@ -18,7 +21,7 @@ static bool EndsWith(const char* text, int length, const char* suffix, int suffi
 
 bool IsWebTarget(const char* text)
 {
-    char copy[MAX_PATH];
+    char copy[COPY_SIZE];
     for (const char* prefix : WebPrefixes) {
         UnquotedCopy(copy, text);
         int length = lstrlenA(prefix);

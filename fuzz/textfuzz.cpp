@@ -6,6 +6,8 @@
 #include "command/textrules.h"
 #include "tests/stress/textcheck.h"
 
+extern "C" unsigned ShimCodePage;
+
 static void Fail(const char* routine, const char* rule, const char* text)
 {
     fprintf(stderr, "%s: %s\ninput: \"%s\"\n", routine, rule, text ? text : "(null)");
@@ -23,8 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    // The first byte picks the routine; the rest, cut at its first NUL, is the text.
-    int routine = data[0] % 6;
+    // The first byte picks the routine and, with its top bit, the UTF-8 code page; the rest, cut
+    // at its first NUL, is the text.
+    int routine = data[0] % 8;
+    ShimCodePage = data[0] & 0x80 ? CP_UTF8 : 1252;
     size_t n = strnlen((const char*)data + 1, size - 1);
     char* text = (char*)malloc(n + 1);
     memcpy(text, data + 1, n);
@@ -50,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 3: {
         char* folder = (char*)malloc(MAX_PATH);
         strcpy(folder, "C:\\windows");
-        WorkingFolderOf(text, folder);
+        WorkingFolderOf(text, folder, MAX_PATH);
         rule = CheckWorkingFolderOf(text, "C:\\windows", folder);
         free(folder);
         break;
@@ -75,6 +79,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 5:
         rule = CheckMatchDotCommand(text, MatchDotCommand(text));
         break;
+    case 6: {
+        // Exactly as much room as the mapping may need: the folder, "\Sysnative", the rest.
+        const char windows[] = "C:\\windows";
+        size_t room = 1 + strlen(windows) + 10 + n + 1;
+        char* mapped = (char*)malloc(room);
+        if (MapSystemFolder(text, windows, mapped, (int)room) &&
+            strncmp(mapped + (text[0] == '"'), "C:\\windows\\Sysnative", 20) != 0)
+            rule = "a mapped path goes through the Sysnative folder";
+        free(mapped);
+        break;
+    }
+    case 7: {
+        int limit = (int)(n / 2);
+        int cut = WholeCharacters(text, limit, ShimCodePage);
+        if (cut < 0 || cut > limit)
+            rule = "a cut keeps within its limit";
+        else if (ShimCodePage == CP_UTF8 && ((unsigned char)text[cut] & 0xC0) == 0x80 && cut > 0 &&
+                 (unsigned char)text[cut - 1] >= 0xC0 && (unsigned char)text[cut - 1] < 0xF8)
+            rule = "a cut never leaves a lead byte without its continuation";
+        break;
+    }
     }
     if (rule)
         Fail("text routine", rule, before);

@@ -88,7 +88,7 @@ void OpenControlPanelHome(const char* label)
 // given, and the user's own files are what is looked for most.
 void FindFiles(const char* label)
 {
-    char profile[MAX_PATH];
+    char profile[PATH_BYTES];
     ShellTarget search;
     if (SHGetFolderPathA(NULL, CSIDL_PROFILE, NULL, SHGFP_TYPE_CURRENT, profile) != S_OK ||
         !FileTarget(&search, "find", profile)) {

@@ -51,13 +51,17 @@ enum HostAppCommand {
     IDM_HOST_EXIT = 202,
 };
 
+// A path in bytes: under the UTF-8 code page of the program's manifest a character of a
+// MAX_PATH path may take up to 3 bytes.
+const int PATH_BYTES = 3 * (MAX_PATH - 1) + 1;
+
 struct HostApp {
     HINSTANCE instance;
     HWND window;                     // hidden: the plug-in's messages, tray callbacks, the hotkey
-    char folder[MAX_PATH];           // the program's folder, ending with a backslash
-    char programPath[MAX_PATH];      // the program's full path
-    char configPath[MAX_PATH];       // the configuration reference handed to the plug-in
-    char logPath[MAX_PATH];          // empty: no log
+    char folder[PATH_BYTES];         // the program's folder, ending with a backslash
+    char programPath[PATH_BYTES];    // the program's full path
+    char configPath[PATH_BYTES];     // the configuration reference handed to the plug-in
+    char logPath[PATH_BYTES];        // empty: no log
     bool dryRun;                     // log actions with their targets instead of carrying them out
     bool dllSearchRestricted;        // DLLs are looked for in the system folder only
     KelvorApi kelvor;
@@ -134,7 +138,7 @@ void RunTrayCommand(int id);           // IDM_HOST_*
 // shellopen.cpp: targets for the shell, carried out or, in dry run, only logged.
 struct ShellTarget {
     const char* verb;            // NULL: the default verb
-    char file[MAX_PATH + 64];    // program, document, address, or the folder's parsing name
+    char file[PATH_BYTES + 64];  // program, document, address, or the folder's parsing name
     char parameters[128];
     void* idList;                // a shell folder's item ID list (file is then its name), or NULL
 };

@@ -22,7 +22,7 @@ HMODULE LoadProgramLibrary(const char* path)
 bool LoadKelvor(const char* folder, char* message, int size)
 {
     const char FileName[] = "kelvor.dll";
-    char path[MAX_PATH];
+    char path[PATH_BYTES];
     if (lstrlenA(folder) + (int)sizeof FileName > (int)sizeof path) {
         DescribeFileProblem(folder, "The program's folder name is too long.",
                             ERROR_FILENAME_EXCED_RANGE, message, size);

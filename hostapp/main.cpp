@@ -86,7 +86,7 @@ bool FindOwnFolder()
 // user's own folder, not wherever the program happened to be started from.
 void MoveToProfileFolder()
 {
-    char profile[MAX_PATH];
+    char profile[PATH_BYTES];
     if (SHGetFolderPathA(NULL, CSIDL_PROFILE, NULL, SHGFP_TYPE_CURRENT, profile) != S_OK) {
         DWORD length = GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
         if (length == 0 || length >= sizeof profile) {
@@ -136,7 +136,7 @@ void StartCommonControls()
         library ? (DLLGETVERSIONPROC)(void*)GetProcAddress(library, "DllGetVersion") : NULL;
     if (getVersion)
         getVersion(&version);
-    char path[MAX_PATH] = "";
+    char path[PATH_BYTES] = "";
     if (library)
         GetModuleFileNameA(library, path, sizeof path);
     Log("common controls %lu.%lu from %s%s", (unsigned long)version.dwMajorVersion,
@@ -223,7 +223,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                        "\"OrvelCmd --exit\" or in the Task Manager, then start it again.");
         return EXIT_START_FAILED;
     }
-    char current[MAX_PATH] = "";
+    char current[PATH_BYTES] = "";
     GetCurrentDirectoryA(sizeof current, current);
     Log("%s %s started in %s%s", ProgramName, ORVEL_VERSION_TEXT, current,
         App.dryRun ? " (dry run)" : "");

@@ -30,7 +30,7 @@ void ForgetEntryPoints()
 
 bool LoadPluginModule(char* message, int size)
 {
-    char path[MAX_PATH];
+    char path[PATH_BYTES];
     if (lstrlenA(App.folder) + lstrlenA(PluginFileName) >= (int)sizeof path) {
         DescribeFileProblem(App.folder, "The program's folder name is too long.",
                             ERROR_FILENAME_EXCED_RANGE, message, size);

@@ -33,7 +33,7 @@ bool StartsWithWindows()
     if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
     // Room for a quoted path and arguments after it; a longer value names no path of ours.
-    char value[MAX_PATH + 64];
+    char value[PATH_BYTES + 64];
     DWORD type = 0;
     DWORD size = sizeof value - 1;
     LONG result = RegQueryValueExA(key, ProgramName, NULL, &type, (BYTE*)value, &size);
@@ -57,7 +57,7 @@ bool StartsWithWindows()
 
 bool SetStartWithWindows(bool on)
 {
-    char command[MAX_PATH + 2];
+    char command[PATH_BYTES + 2];
     if (on && !QuotedProgramPath(command, sizeof command)) {
         Log("Start with Windows: the program's path cannot be recorded: %.*s",
             (int)sizeof App.programPath, App.programPath);

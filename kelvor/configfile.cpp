@@ -142,7 +142,7 @@ bool ReadLinkTarget(const char* path, char* target, int size)
     const WCHAR* name = wide;
     if (wideLength > 4 && wide[0] == '\\' && wide[1] == '?' && wide[2] == '?' && wide[3] == '\\')
         name += 4;
-    char named[MAX_PATH];
+    char named[PATH_BYTES];
     if (!WideCharToMultiByte(CP_ACP, 0, name, -1, named, sizeof named, NULL, NULL))
         return false;
     if (!(data.flags & LINK_RELATIVE)) {
@@ -152,7 +152,7 @@ bool ReadLinkTarget(const char* path, char* target, int size)
         return true;
     }
     // Relative to the link's own folder.
-    char joined[2 * MAX_PATH];
+    char joined[2 * PATH_BYTES];
     int folder = lstrlenA(path);
     while (folder > 0 && path[folder - 1] != '\\' && path[folder - 1] != '/')
         folder--;
@@ -178,7 +178,7 @@ DWORD ResolveTarget(const char* path, char* target, int size)
         HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
         if (file != INVALID_HANDLE_VALUE) {
-            char resolved[MAX_PATH + 8];
+            char resolved[PATH_BYTES + 8];
             DWORD length = finalPath(file, resolved, sizeof resolved, 0 /* FILE_NAME_NORMALIZED */);
             CloseHandle(file);
             if (length > 0 && length < sizeof resolved) {
@@ -193,7 +193,7 @@ DWORD ResolveTarget(const char* path, char* target, int size)
         DWORD attributes = GetFileAttributesA(target);
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return ERROR_SUCCESS;
-        char next[MAX_PATH];
+        char next[PATH_BYTES];
         if (!ReadLinkTarget(target, next, sizeof next))
             return ERROR_SUCCESS;
         lstrcpynA(target, next, size);
@@ -204,7 +204,7 @@ DWORD ResolveTarget(const char* path, char* target, int size)
 // A temporary file of its own name in the folder of target, made empty.
 DWORD MakeTemporary(const char* target, char* temporary)
 {
-    char folder[MAX_PATH];
+    char folder[PATH_BYTES];
     int length = lstrlenA(target);
     while (length > 0 && target[length - 1] != '\\' && target[length - 1] != '/')
         length--;
@@ -263,7 +263,7 @@ DWORD TrySave(const char* target, const IniValue* values, int count)
         error = ERROR_INVALID_DATA;
     // The animations save at every step, mostly the values already there.
     if (error == ERROR_SUCCESS && !SameText(merged, length, current.text, current.length)) {
-        char temporary[MAX_PATH];
+        char temporary[PATH_BYTES];
         error = MakeTemporary(target, temporary);
         if (error == ERROR_SUCCESS) {
             error = WriteTemporary(temporary, merged, length);
@@ -333,7 +333,7 @@ DWORD SaveConfigValues(const char* path, const IniValue* values, int count)
 {
     if (!path || !path[0])
         return ERROR_INVALID_NAME;
-    char target[MAX_PATH];
+    char target[PATH_BYTES];
     DWORD error = ResolveTarget(path, target, sizeof target);
     if (error != ERROR_SUCCESS)
         return error;

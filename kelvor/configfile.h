@@ -4,6 +4,9 @@
 #include <windows.h>
 #include "inifile.h"
 
+// A path in bytes: under a UTF-8 code page a character of a MAX_PATH path takes up to 3 bytes.
+const int PATH_BYTES = 3 * (MAX_PATH - 1) + 1;
+
 // The file's bytes on the process heap, released by FreeConfigText. A missing file reads as an
 // empty text; false when the file exists but cannot be read, or is larger than INI_TEXT_MAX.
 struct ConfigText {

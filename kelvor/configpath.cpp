@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include "../host/kelvor.h"
 #include "kelvor_host.h"
+#include "configfile.h"
 
 namespace {
 
@@ -46,13 +47,13 @@ extern "C" int __stdcall KelvorConfigPath(char* path, int size)
     path[0] = '\0';
 
     // GetModuleFileName fills the whole buffer when it cuts the name: such a name is no folder.
-    char candidate[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, candidate, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
+    char candidate[PATH_BYTES];
+    DWORD length = GetModuleFileNameA(NULL, candidate, PATH_BYTES);
+    if (length > 0 && length < PATH_BYTES) {
         int folder = (int)length;
         while (folder > 0 && candidate[folder - 1] != '\\')
             folder--;
-        int full = folder > 0 ? Append(candidate, folder, MAX_PATH, FileName) : 0;
+        int full = folder > 0 ? Append(candidate, folder, PATH_BYTES, FileName) : 0;
         if (full && IsFile(candidate))
             return HandOver(candidate, full, path, size);
     }
@@ -62,13 +63,13 @@ extern "C" int __stdcall KelvorConfigPath(char* path, int size)
         return 0;
     int full = lstrlenA(candidate);
     if (full > 0 && candidate[full - 1] != '\\')
-        full = Append(candidate, full, MAX_PATH, "\\");
-    full = full ? Append(candidate, full, MAX_PATH, FolderName) : 0;
+        full = Append(candidate, full, PATH_BYTES, "\\");
+    full = full ? Append(candidate, full, PATH_BYTES, FolderName) : 0;
     if (!full)
         return 0;
     if (!CreateDirectoryA(candidate, NULL) && !DirExists(candidate))
         return 0;
-    full = Append(candidate, full, MAX_PATH, "\\");
-    full = full ? Append(candidate, full, MAX_PATH, FileName) : 0;
+    full = Append(candidate, full, PATH_BYTES, "\\");
+    full = full ? Append(candidate, full, PATH_BYTES, FileName) : 0;
     return HandOver(candidate, full, path, size);
 }

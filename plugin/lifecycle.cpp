@@ -15,7 +15,7 @@ const DWORD BAR_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD COMBO_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL |
                           CBS_AUTOHSCROLL | CBS_DROPDOWN;
 const int COMBO_CREATE_HEIGHT = 260;  // includes the drop-down list
-const int INPUT_LIMIT = COMMAND_TEXT_MAX - 1;
+const int INPUT_LIMIT = LINE_CHARACTERS;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -53,6 +53,17 @@ static void AttachAutoComplete()
     State.autoCompleteEntry(State.input, SHACF_FILESYSTEM | SHACF_URLHISTORY | SHACF_URLMRU);
 }
 
+// Looked up at run time: older Windows have no IsWow64Process.
+static BYTE RunsUnderWow64()
+{
+    typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    IsWow64ProcessProc isWow64 =
+        kernel ? (IsWow64ProcessProc)(void*)GetProcAddress(kernel, "IsWow64Process") : NULL;
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
+}
+
 extern "C" void __stdcall InitGlobalModule(HostContext* context)
 {
     if (!context || context->size < HOST_CONTEXT_SIZE)
@@ -71,6 +82,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     LoadSettings();
     State.BrowserPath[0] = '\0';
     State.dragging = 0;
+    State.wow64 = RunsUnderWow64();
     // The percentage as the byte: 0 to 70 once read, so nonzero exactly when it is above 0.
     State.layeredStyle = LayeredStyle(0, (unsigned char)State.transparency);
 

@@ -8,7 +8,11 @@ typedef HRESULT (WINAPI* AutoCompleteProc)(HWND, DWORD);
 
 enum ButtonImage { IMAGE_COLLAPSED, IMAGE_FOCUSED, IMAGE_IDLE, IMAGE_COUNT };
 
-const int COMMAND_TEXT_MAX = MAX_PATH;  // CommandBuffer, FailedCommand, BrowserPath
+const int LINE_CHARACTERS = MAX_PATH - 1;  // what the input line accepts (CB_LIMITTEXT)
+// The line in bytes: under the UTF-8 code page one character of the line (a UTF-16 unit) takes
+// up to 3 bytes. CommandBuffer, FailedCommand and BrowserPath are sized from it.
+const int LINE_BYTES = 3 * LINE_CHARACTERS + 1;
+const int COMMAND_TEXT_MAX = LINE_BYTES;
 
 struct PluginState {
     HINSTANCE instance;
@@ -31,6 +35,7 @@ struct PluginState {
     BYTE collapsed;
     BYTE dragging;
     BYTE autoComplete;
+    BYTE wow64;                      // a 32-bit process on 64-bit Windows; asked once per start
     POINT lastCursor;                // screen position at the previous step of a drag
     DWORD layeredStyle;              // extended style LayeredStyle last answered
     APPBARDATA appBar;

@@ -51,6 +51,27 @@ start_display() {
 
 stop_display() { [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; true; }
 
+# Switches to a Wine environment by name and prepares its prefix; $wine is the loader that runs
+# its programs. "win32" is the prefix above; "wow64" is a 64-bit prefix of its own, where a 32-bit
+# program runs as on 64-bit Windows (Debian's `wine` is the 32-bit loader: the 64-bit one boots it).
+wine=wine
+use_environment() {
+  case "$1" in
+    win32) make_prefix ;;
+    wow64)
+      export WINEARCH=win64
+      export WINEPREFIX=$build/wineprefix-wow64
+      wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+      if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        "$wine" wineboot.exe -i >/dev/null 2>&1 || true
+        wineserver -w
+      fi
+      ;;
+    *) echo "unknown Wine environment: $1" >&2; return 1 ;;
+  esac
+}
+
 # One wineserver for the whole run: each Wine program then starts in well under a second.
 # Wine's own services start with the first program and outlive it; started here, away from
 # ctest's output pipes, they do not hold a test's output open (ctest would wait for them).

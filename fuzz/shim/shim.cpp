@@ -19,6 +19,16 @@ int lstrcmpiA(const char* a, const char* b)
     }
 }
 
+// The fuzzer picks the process's code page for each input.
+unsigned ShimCodePage = 1252;
+unsigned GetACP(void) { return ShimCodePage; }
+
+// Shift-JIS lead bytes; every other code page here is single-byte or UTF-8.
+BOOL IsDBCSLeadByteEx(unsigned codePage, BYTE byte)
+{
+    return codePage == 932 && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+}
+
 // Copies at most size - 1 characters and always terminates, as the platform's does.
 char* lstrcpynA(char* destination, const char* source, int size)
 {
@@ -57,3 +67,7 @@ void __stdcall Unquote(char* text)
 }
 
 }  // extern "C"
+
+// The module's own comparison widens UTF-8 texts through the platform; ASCII folding is enough
+// for the names it is compared with here.
+int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }

@@ -7,6 +7,7 @@
 #define WINAPI
 #define __stdcall
 #define MAX_PATH 260
+#define CP_UTF8 65001
 typedef int BOOL;
 typedef uint32_t DWORD;
 typedef unsigned char BYTE;
@@ -19,6 +20,8 @@ extern "C" {
 int lstrlenA(const char* text);
 int lstrcmpiA(const char* a, const char* b);
 char* lstrcpynA(char* destination, const char* source, int size);
+unsigned GetACP(void);
+BOOL IsDBCSLeadByteEx(unsigned codePage, BYTE byte);
 #ifdef __cplusplus
 }
 #endif

@@ -46,6 +46,7 @@ TEST_F(HostProbe, PluginStartsOnAnApartmentThreadWithTheHostsRecords)
     EXPECT_EQ(values["windowProcess"], std::to_string(host.program.id));
     EXPECT_EQ(values["windowClass"], "OrvelCmdHost");
     EXPECT_EQ(values["memoryDC"], "yes");
+    EXPECT_EQ(values["codePage"], "65001") << "the manifest makes UTF-8 the process's code page";
     char profile[MAX_PATH] = "";
     SHGetFolderPathA(NULL, CSIDL_PROFILE, NULL, SHGFP_TYPE_CURRENT, profile);
     EXPECT_EQ(Lower(values["current"]), Lower(profile));

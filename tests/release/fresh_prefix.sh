@@ -2,11 +2,15 @@
 # The archive as a Windows user gets it: unpacked into %LOCALAPPDATA%\Programs\OrvelCmd of a
 # new Wine prefix, the host started from there on a display of its own. The driver, run in that
 # prefix, must see the bar and start Notepad by typing into it. The prefix is removed afterwards.
-#   fresh_prefix.sh SOURCE_FOLDER DRIVER WORK_FOLDER
+# FOLDER_NAME, if given, replaces the folder's last name "OrvelCmd" (a name in any script).
+#   fresh_prefix.sh SOURCE_FOLDER DRIVER WORK_FOLDER [FOLDER_NAME]
 set -euo pipefail
 source=$1
 driver=$2
 work=$3
+name=${4:-OrvelCmd}
+# Names outside ASCII reach Wine, and through it the driver, as UTF-8.
+export LC_ALL=C.UTF-8
 . "$source/tools/env.sh"
 rm -rf "$work"
 mkdir -p "$work"
@@ -39,13 +43,13 @@ elapsed "prefix made"
 ORVEL_OWN_DISPLAY=1 start_display
 
 user=$(cd "$WINEPREFIX/drive_c/users" && ls | grep -vx Public | head -n 1)
-folder=$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/OrvelCmd
+folder=$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/$name
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
   "$archive" "$folder"
 
 # Wine shows the Unix root as drive Z:; the log stays outside the prefix for a failure report.
 log=$work/host.log
-if ! ORVEL_RELEASE_FOLDER="C:\\users\\$user\\AppData\\Local\\Programs\\OrvelCmd" \
+if ! ORVEL_RELEASE_FOLDER="C:\\users\\$user\\AppData\\Local\\Programs\\$name" \
      ORVEL_RELEASE_LOG="Z:${log//\//\\}" wine "$driver"; then
   echo "host log:"
   cat "$log" 2>/dev/null || echo "(none)"

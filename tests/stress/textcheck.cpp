@@ -33,11 +33,13 @@ const char* CheckIsQuoted(const char* text, bool answer)
 
 const char* CheckIsWebTarget(const char* text, bool answer)
 {
-    // The routine looks at what fits a MAX_PATH buffer, without one enclosing pair of quotes.
-    char copy[MAX_PATH];
+    // The routine looks at what fits the line in bytes (259 characters of up to 3 bytes),
+    // without one enclosing pair of quotes.
+    const int room = 3 * (MAX_PATH - 1) + 1;
+    char copy[room];
     int n = Length(text);
-    if (n > MAX_PATH - 1)
-        n = MAX_PATH - 1;
+    if (n > room - 1)
+        n = room - 1;
     memcpy(copy, text, n);
     copy[n] = '\0';
     if (n >= 2 && copy[0] == '"' && copy[n - 1] == '"') {
@@ -114,9 +116,15 @@ const char* CheckWorkingFolderOf(const char* path, const char* before, const cha
     if (strncmp(after, path, k) != 0)
         return "the folder is a prefix of the path";
     int expected = last >= 0 ? last : 3;
-    if (expected > MAX_PATH - 1)
-        expected = MAX_PATH - 1;
-    return k == expected ? nullptr : "the folder ends at the path's last backslash (a root keeps it)";
+    if (expected <= MAX_PATH - 1)
+        return k == expected ? nullptr
+                             : "the folder ends at the path's last backslash (a root keeps it)";
+    // Cut to fit: where a character may take several bytes, up to 3 bytes earlier, so that no
+    // character is split.
+    int slack = GetACP() == CP_UTF8 ? 3 : IsDBCSLeadByteEx(GetACP(), 0x81) ? 1 : 0;
+    return k <= MAX_PATH - 1 && k >= MAX_PATH - 1 - slack
+               ? nullptr
+               : "a folder too long is cut to fit, between characters";
 }
 
 const char* CheckJoinPath(const char* path, const char* name, const char* joined)

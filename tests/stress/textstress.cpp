@@ -94,7 +94,7 @@ int RunTextRoutines()
             Text text(input);
             Guarded result(MAX_PATH);
             lstrcpyA(result.data, "C:\\windows");
-            WorkingFolderOf(text.buffer.data, result.data);
+            WorkingFolderOf(text.buffer.data, result.data, MAX_PATH);
             const char* rule = CheckWorkingFolderOf(text.buffer.data, "C:\\windows", result.data);
             folder.Note(rule, text.Same(input) && result.Intact(), input);
         }

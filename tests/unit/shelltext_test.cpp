@@ -48,7 +48,7 @@ std::string FolderOf(const char* path)
 {
     Guarded folder(MAX_PATH);
     strcpy(folder.buffer(), "C:\\windows");
-    WorkingFolderOf(path, folder.buffer());
+    WorkingFolderOf(path, folder.buffer(), MAX_PATH);
     EXPECT_TRUE(folder.intact()) << path;
     return folder.buffer();
 }

@@ -43,6 +43,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     fprintf(report, "windowProcess=%lu\n", (unsigned long)windowProcess);
     fprintf(report, "windowClass=%s\n", windowClass);
     fprintf(report, "memoryDC=%s\n", GetObjectType(context->memoryDC) == OBJ_MEMDC ? "yes" : "no");
+    fprintf(report, "codePage=%u\n", GetACP());
     fprintf(report, "current=%s\n", current);
     fclose(report);
 

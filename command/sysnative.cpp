@@ -1,0 +1,84 @@
+// The 64-bit system folder as a 32-bit process on 64-bit Windows must name it: the platform
+// shows such a process SysWOW64 where it asks for System32, and "Sysnative" reaches the real one.
+#include <windows.h>
+#include "textrules.h"
+
+static const char SystemFolder[] = "\\System32";
+static const char NativeFolder[] = "\\Sysnative";
+static const char* const WindowsVariables[] = {"%windir%", "%SystemRoot%"};
+
+// Equal over count bytes, ASCII letters in any case; other bytes must be the same.
+static bool SameStart(const char* text, const char* start, int count)
+{
+    for (int i = 0; i < count; i++) {
+        unsigned char a = (unsigned char)text[i], b = (unsigned char)start[i];
+        if (a >= 'A' && a <= 'Z')
+            a += 'a' - 'A';
+        if (b >= 'A' && b <= 'Z')
+            b += 'a' - 'A';
+        if (a != b || a == '\0')
+            return false;
+    }
+    return true;
+}
+
+bool MapSystemFolder(const char* text, const char* windowsFolder, char* mapped, int size)
+{
+    const char* rest = text;
+    int quote = *rest == '"' ? 1 : 0;
+    rest += quote;
+    int folderLength = lstrlenA(windowsFolder);
+    while (folderLength > 0 && windowsFolder[folderLength - 1] == '\\')
+        folderLength--;
+    if (folderLength == 0)
+        return false;
+
+    // The two variables stand for the Windows folder, as the shell would expand them.
+    bool named = false;
+    for (const char* variable : WindowsVariables) {
+        int length = lstrlenA(variable);
+        if (SameStart(rest, variable, length)) {
+            rest += length;
+            named = true;
+            break;
+        }
+    }
+    if (!named) {
+        if (!SameStart(rest, windowsFolder, folderLength))
+            return false;
+        rest += folderLength;
+    }
+    int systemLength = lstrlenA(SystemFolder);
+    if (!SameStart(rest, SystemFolder, systemLength))
+        return false;
+    rest += systemLength;
+    // System32 itself or something in it, not System32x.
+    unsigned char next = (unsigned char)*rest;
+    if (next != '\0' && next != '\\' && next != '"' && next > ' ')
+        return false;
+
+    int needed = quote + folderLength + lstrlenA(NativeFolder) + lstrlenA(rest) + 1;
+    if (needed > size)
+        return false;
+    char* end = mapped;
+    if (quote)
+        *end++ = '"';
+    CopyMemory(end, windowsFolder, folderLength);
+    end += folderLength;
+    for (const char* p = NativeFolder; *p; p++)
+        *end++ = *p;
+    while (*rest)
+        *end++ = *rest++;
+    *end = '\0';
+    return true;
+}
+
+bool IsBareName(const char* name)
+{
+    if (name[0] == '\0')
+        return false;
+    for (const char* p = name; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return false;
+    return true;
+}

@@ -1,0 +1,62 @@
+#include "imports.h"
+#include <shellapi.h>
+
+FARPROC* ImportSlot(HMODULE module, const char* library, const char* name)
+{
+    BYTE* base = (BYTE*)module;
+    auto* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    auto* entry = (IMAGE_IMPORT_DESCRIPTOR*)(
+        base + headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; entry->Name; entry++) {
+        if (lstrcmpiA((const char*)base + entry->Name, library))
+            continue;
+        auto* names = (IMAGE_THUNK_DATA*)(base + entry->OriginalFirstThunk);
+        auto* slots = (IMAGE_THUNK_DATA*)(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++)
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                !lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name, name))
+                return (FARPROC*)&slots->u1.Function;
+    }
+    return nullptr;
+}
+
+void Patch(FARPROC* slot, FARPROC target)
+{
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = target;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+static ShellSpy* activeSpy;
+
+static BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
+{
+    ShellSpy& spy = *activeSpy;
+    auto text = [](const char* s) { return std::string(s ? s : "(null)"); };
+    spy.requests.push_back({text(request->lpVerb), text(request->lpFile),
+                            request->lpParameters ? request->lpParameters : "",
+                            text(request->lpDirectory), request->fMask, request->nShow,
+                            request->hMonitor});
+    size_t n = spy.requests.size();
+    DWORD answer = n <= spy.answers.size() ? spy.answers[n - 1] : spy.otherwise;
+    if (answer == PASS_ON)
+        return ((BOOL(WINAPI*)(SHELLEXECUTEINFOA*))spy.original)(request);
+    SetLastError(answer);
+    return answer == 0;
+}
+
+ShellSpy::ShellSpy(HMODULE module)
+{
+    slot = ImportSlot(module, "shell32.dll", "ShellExecuteExA");
+    original = slot ? *slot : nullptr;
+    activeSpy = this;
+    if (slot)
+        Patch(slot, (FARPROC)SpyShellExecuteExA);
+}
+
+ShellSpy::~ShellSpy()
+{
+    if (slot)
+        Patch(slot, original);
+}

@@ -1,0 +1,29 @@
+// Seeing what the module asks of a system library: one entry of its import table pointed at a
+// test's spy, and put back.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// The slot of module's import table that holds name, imported from library; null if none.
+FARPROC* ImportSlot(HMODULE module, const char* library, const char* name);
+void Patch(FARPROC* slot, FARPROC target);
+
+// While it lives, the module's ShellExecuteExA records each request and answers it with the next
+// of `answers` (a last-error value; PASS_ON hands the call to the shell), then with `otherwise`.
+const DWORD PASS_ON = 0xFFFFFFFF;
+struct ShellRequest {
+    std::string verb, file, parameters, directory;  // a null verb reads "(null)"
+    ULONG mask;
+    int show;
+    HANDLE monitor;
+};
+struct ShellSpy {
+    std::vector<ShellRequest> requests;
+    std::vector<DWORD> answers;
+    DWORD otherwise = 0;
+    FARPROC* slot;
+    FARPROC original;
+    explicit ShellSpy(HMODULE module);
+    ~ShellSpy();
+};
