@@ -7,12 +7,23 @@
 
 namespace {
 typedef BOOL(WINAPI* SetAwarenessContextProc)(HANDLE);
+typedef BOOL(WINAPI* AwareProc)();
 
-// Before any window exists. Per-monitor version 2 where the platform knows it, else version 1.
+DWORD AwarenessError;
+// Before any window exists. Per-monitor version 2 where the platform knows it, else version 1,
+// else aware of the system's DPI (which is all the start at 144 needs).
 const bool Aware = [] {
-    SetAwarenessContextProc set = (SetAwarenessContextProc)(void*)GetProcAddress(
-        GetModuleHandleA("user32.dll"), "SetProcessDpiAwarenessContext");
-    return set && (set((HANDLE)-4) || set((HANDLE)-3));
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    SetAwarenessContextProc set =
+        (SetAwarenessContextProc)(void*)GetProcAddress(user32, "SetProcessDpiAwarenessContext");
+    if (set && (set((HANDLE)-4) || set((HANDLE)-3)))
+        return true;
+    AwarenessError = GetLastError();
+    AwareProc systemAware = (AwareProc)(void*)GetProcAddress(user32, "SetProcessDPIAware");
+    AwareProc isAware = (AwareProc)(void*)GetProcAddress(user32, "IsProcessDPIAware");
+    if (systemAware)
+        systemAware();
+    return isAware && isAware();
 }();
 
 int At(int value, int dpi) { return MulDiv(value, dpi, 96); }
@@ -47,7 +58,7 @@ class DpiTest : public ModuleTest {
 protected:
     void Start(bool collapsed = false)
     {
-        ASSERT_TRUE(Aware) << "the process could not be made DPI-aware";
+        ASSERT_TRUE(Aware) << "the process could not be made DPI-aware: " << AwarenessError;
         SetConfigInt("XPos", 100);
         SetConfigInt("YPos", 100);
         SetConfigInt("Width", 400);
@@ -66,7 +77,7 @@ protected:
 
 TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(Start());
     Sizes at144 = Measure();
     ChangeDpi(192);
     Sizes at192 = Measure();
@@ -95,7 +106,7 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
 
 TEST_F(DpiTest, CollapsedBarKeepsItsWidthAt96AcrossADpiChange)
 {
-    Start();
+    ASSERT_NO_FATAL_FAILURE(Start());
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Measure().width, At(24, 144));
     ChangeDpi(192);
@@ -112,7 +123,7 @@ TEST_F(DpiTest, CollapsedBarKeepsItsWidthAt96AcrossADpiChange)
 TEST_F(DpiTest, ButtonIsAnImageDrawnForItsSize)
 {
     // Collapsed: the grey image, whatever has the focus.
-    Start(true);
+    ASSERT_NO_FATAL_FAILURE(Start(true));
     const struct {
         int dpi, id, size;
     } cases[] = {{144, 120, 20}, {192, 130, 26}, {120, 110, 16}, {96, 100, 13}};

@@ -55,7 +55,7 @@ protected:
 
 TEST_F(MonitorsTest, StoredPositionOnTheSecondMonitorIsKept)
 {
-    Start(1300, 100);
+    ASSERT_NO_FATAL_FAILURE(Start(1300, 100));
     EXPECT_EQ(BarRect().left, 1300);
     EXPECT_EQ(BarRect().top, 100);
     EXPECT_EQ(Stored("XPos"), 1300);
@@ -63,7 +63,7 @@ TEST_F(MonitorsTest, StoredPositionOnTheSecondMonitorIsKept)
 
 TEST_F(MonitorsTest, PositionBeyondTheVirtualScreenBecomesZero)
 {
-    Start(SECOND_RIGHT - 7, 100);
+    ASSERT_NO_FATAL_FAILURE(Start(SECOND_RIGHT - 7, 100));
     EXPECT_EQ(BarRect().left, 0);
     EXPECT_EQ(Stored("XPos"), 0);
 }
@@ -71,7 +71,7 @@ TEST_F(MonitorsTest, PositionBeyondTheVirtualScreenBecomesZero)
 TEST_F(MonitorsTest, BarOnNoMonitorMovesToTheNearestWorkAreaAndKeepsItsStoredPlace)
 {
     // Below the second monitor, where no monitor is: that one is the nearest.
-    Start(1300, 700);
+    ASSERT_NO_FATAL_FAILURE(Start(1300, 700));
     int h = BarRect().bottom - BarRect().top;
     EXPECT_EQ(BarRect().left, 1300);
     EXPECT_EQ(BarRect().top, SECOND_BOTTOM - h);
@@ -92,7 +92,7 @@ TEST_F(MonitorsTest, BarOnNoMonitorMovesToTheNearestWorkAreaAndKeepsItsStoredPla
 
 TEST_F(MonitorsTest, DragCrossesTheBoundaryButNotIntoTheGap)
 {
-    Start(100, 100);
+    ASSERT_NO_FATAL_FAILURE(Start(100, 100));
     int h = BarRect().bottom - BarRect().top;
     POINT end = Drag(900, 100, 400, 0);
     EXPECT_EQ(end.x, 1300) << "from the primary monitor onto the second";
@@ -112,7 +112,7 @@ TEST_F(MonitorsTest, DragCrossesTheBoundaryButNotIntoTheGap)
 
 TEST_F(MonitorsTest, SnapsToTheEdgesOfTheMonitorTheBarIsOn)
 {
-    Start(100, 100, 6);
+    ASSERT_NO_FATAL_FAILURE(Start(100, 100, 6));
     int h = BarRect().bottom - BarRect().top;
     struct Case {
         int x, y, dx, dy, wantX, wantY;
