@@ -57,7 +57,8 @@ stop_wineserver() { wineserver -k 2>/dev/null || true; }
 # - dpi: LogPixels 144 on the ordinary display. The server reads it when it starts.
 # - monitors: two monitors side by side, 0,0-1024,768 and 1024,0-1824,600. Xvfb's own Xinerama
 #   puts every screen at 0,0; Xephyr nested in Xvfb places them, and Wine sees them with the
-#   32-bit Xinerama library.
+#   32-bit Xinerama library. The prefix must be a 32-bit one: in a 64-bit prefix the desktop
+#   process is 64-bit, asks XRandR (whose 32-bit library is not installed) and finds one monitor.
 environment_prefix() { echo "$build/wineprefix-$1"; }
 
 start_environments() {
