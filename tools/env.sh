@@ -68,7 +68,8 @@ start_environments() {
   make_prefix
   for key in 'HKCU\Control Panel\Desktop' \
              'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
+      echo "tools/env.sh: LogPixels not set under $key" >&2
   done
   wineserver -k 2>/dev/null || true
   wineserver -w
