@@ -39,16 +39,25 @@ int ScreenDpi()
     return dpi;
 }
 
+// The record as Vista and later define it; the headers of this build stop before its last field,
+// and older Windows accept only that shorter size.
+struct FullMetrics {
+    NONCLIENTMETRICSW metrics;
+    int paddedBorderWidth;
+};
+
 HFONT CreateMessageFont(int dpi)
 {
-    NONCLIENTMETRICSW metrics;
-    ZeroMemory(&metrics, sizeof metrics);
-    metrics.cbSize = sizeof metrics;
+    FullMetrics full;
+    NONCLIENTMETRICSW& metrics = full.metrics;
+    ZeroMemory(&full, sizeof full);
+    metrics.cbSize = sizeof full;
     // Windows 10 1607 and later give the metrics at any DPI; before, they are at the system DPI,
     // which need not be the DPI of the bar's monitor.
     ParametersForDpiProc forDpi =
         (ParametersForDpiProc)(void*)User32Entry("SystemParametersInfoForDpi");
-    if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+    if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof full, &full, 0, dpi)) {
+        metrics.cbSize = sizeof metrics;
         if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
             return NULL;
         int systemDpi = ScreenDpi();
