@@ -9,6 +9,15 @@ const int MIN_BAR_WIDTH = 50;
 const int ALWAYS_VISIBLE = 32;      // the part of a dragged bar that stays on the screen
 const int COMBO_LIST_HEIGHT = 160;  // combo box height including its drop-down list
 const int ANIMATION_STEP = 32;
+const int COMBO_TOP = 2;
+const int BAR_HEIGHT_MARGIN = 4;    // the bar is this much taller than its combo box
+const int BUTTON_SIZE = 13;         // the button square at 96 DPI
+const int BUTTON_LEFT = 5;
+// Every size above is at 96 DPI; Scale gives it at the bar's DPI.
+const int BASE_DPI = 96;
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 enum BarMenuId {
     IDM_RUN = 98,
@@ -30,6 +39,21 @@ void BeginDrag(HWND window, int clientX);
 void DragMove();
 void EndDrag();
 void SizeBarTo(RECT* proposed);
+
+// DPI: sizes at the bar's DPI, its font and button images.
+int Scale(int value);
+int Unscale(int value);   // back to 96 DPI, for what the configuration stores
+int BarDpi(HWND window);
+void ApplyBarFont();
+void LoadButtonImages();
+int ComboHeight();
+void FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
+
+// Several monitors: where a dragged bar may go, what it snaps to, and a bar on no monitor.
+bool SeveralMonitors();
+bool SnapWorkArea(int x, int y, int width, RECT* work);
+void KeepDragOnMonitors(int* x, int* y);
+void KeepBarOnAMonitor();
 
 void CollapseBar(HWND window);
 void ExpandBar(HWND window);

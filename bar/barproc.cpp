@@ -6,8 +6,6 @@
 #include "../command/command.h"
 #include "bar.h"
 
-const int BUTTON_SIZE = 13;
-const int BUTTON_LEFT = 5;
 const UINT FULLSCREEN_Z_FLAGS = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
 int OpacityOf(int transparency)
@@ -36,11 +34,16 @@ void PaintBar(HWND window)
     // The memory context is the host's: select back what it held, never delete it. Without an
     // image or a context only face and frame are drawn; an empty selection would copy whatever
     // the host's context happens to hold.
+    // The image is centred in the button square when no set has the square's exact size.
     HDC memory = State.host.memoryDC;
     if (memory && image) {
+        // Images whose size was never recorded are the 13-pixel ones the bar always had.
+        int size = State.imageSize > 0 ? State.imageSize : BUTTON_SIZE;
+        int square = Scale(BUTTON_SIZE);
+        int inset = (square - size) / 2;
         HGDIOBJ previous = SelectObject(memory, image);
-        BitBlt(dc, BUTTON_LEFT, State.barHeight / 2 - 6, BUTTON_SIZE, BUTTON_SIZE, memory, 0, 0,
-               SRCCOPY);
+        BitBlt(dc, Scale(BUTTON_LEFT) + inset, State.barHeight / 2 - square / 2 + inset, size,
+               size, memory, 0, 0, SRCCOPY);
         SelectObject(memory, previous);
     }
     EndPaint(window, &paint);
@@ -110,6 +113,10 @@ LRESULT CALLBACK BarWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_DISPLAYCHANGE:
         FollowDisplayChange(window);
+        KeepBarOnAMonitor();
+        return 0;
+    case WM_DPICHANGED:
+        FollowDpiChange(window, wParam, lParam);
         return 0;
     case WM_NCHITTEST:
         return HitTestGrip(DefWindowProcA(window, message, wParam, lParam), LOWORD(lParam));
@@ -131,6 +138,8 @@ LRESULT CALLBACK BarWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONUP:
         if (State.dragging) {
             State.dragging = 0;
+            // The user placed the bar: from now on its place is the configured one.
+            State.keepConfiguredPosition = 0;
             ReleaseCapture();
             SaveSettings();
         }

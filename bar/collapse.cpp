@@ -12,12 +12,13 @@ void CollapseBar(HWND window)
 {
     // WM_SIZE records each step's width, so every offset is taken off the width reached before:
     // 400 goes 399, 366, 301, 204, 75, 24.
-    for (int offset = 1; offset < State.width - COLLAPSED_WIDTH; offset += ANIMATION_STEP) {
+    for (int offset = 1; offset < State.width - Scale(COLLAPSED_WIDTH);
+         offset += Scale(ANIMATION_STEP)) {
         ResizeBar(State.width - offset, State.barHeight);
         ShowStep(window);
         Sleep(1);
     }
-    ResizeBar(COLLAPSED_WIDTH, State.barHeight);
+    ResizeBar(Scale(COLLAPSED_WIDTH), State.barHeight);
     // Only now: the button keeps its expanded image during the animation.
     State.collapsed = 1;
     ShowStep(window);
@@ -25,8 +26,8 @@ void CollapseBar(HWND window)
 
 void ExpandBar(HWND window)
 {
-    for (int remaining = State.savedWidth - COLLAPSED_WIDTH; remaining > 0;
-         remaining -= ANIMATION_STEP) {
+    for (int remaining = State.savedWidth - Scale(COLLAPSED_WIDTH); remaining > 0;
+         remaining -= Scale(ANIMATION_STEP)) {
         ResizeBar(State.savedWidth - remaining, State.barHeight);
         ShowStep(window);
         Sleep(1);

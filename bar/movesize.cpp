@@ -8,8 +8,8 @@ const UINT DRAG_MOVE_FLAGS = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NO
 void SizeBarWindows(int width, int height, UINT flags)
 {
     SetWindowPos(State.bar, HWND_TOP, 0, 0, width, height, SWP_NOMOVE | flags);
-    SetWindowPos(State.combo, HWND_TOP, 0, 0, width - COMBO_MARGIN, COMBO_LIST_HEIGHT,
-                 SWP_NOMOVE | flags);
+    SetWindowPos(State.combo, HWND_TOP, 0, 0, width - Scale(COMBO_MARGIN),
+                 Scale(COMBO_LIST_HEIGHT), SWP_NOMOVE | flags);
 }
 
 void ResizeBar(int width, int height)
@@ -30,7 +30,7 @@ LRESULT HitTestGrip(LRESULT hitCode, int screenX)
 
 void BeginDrag(HWND window, int clientX)
 {
-    if (clientX >= BUTTON_AREA_WIDTH)
+    if (clientX >= Scale(BUTTON_AREA_WIDTH))
         return;
     SetCapture(window);
     GetCursorPos(&State.lastCursor);
@@ -68,12 +68,12 @@ void DragMove()
     State.lastCursor.y = cursor.y;
     int y = rect.top + dy;
 
-    int w = State.collapsed ? COLLAPSED_WIDTH : State.width;
-    int s = State.snap;
+    int w = State.collapsed ? Scale(COLLAPSED_WIDTH) : State.width;
+    int s = Scale(State.snap);
     if (s != 0) {
         RECT work;
         SetRectEmpty(&work);
-        if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+        if (SnapWorkArea(x, y, w, &work)) {
             // Only while moving toward an edge; each test sees the ones before.
             if (work.left - s <= x && x <= work.left + s && dx < 0)
                 x = work.left;
@@ -88,16 +88,20 @@ void DragMove()
     }
 
     // The smaller of size and 32: a wide bar may leave the screen until only its button shows.
-    if (x < 0)
-        x = 0;
-    int maxX = GetSystemMetrics(SM_CXSCREEN) - MinInt(State.width, ALWAYS_VISIBLE);
-    if (x > maxX)
-        x = maxX;
-    if (y < 0)
-        y = 0;
-    int maxY = GetSystemMetrics(SM_CYSCREEN) - MinInt(State.barHeight, ALWAYS_VISIBLE);
-    if (y > maxY)
-        y = maxY;
+    if (SeveralMonitors()) {
+        KeepDragOnMonitors(&x, &y);
+    } else {
+        if (x < 0)
+            x = 0;
+        int maxX = GetSystemMetrics(SM_CXSCREEN) - MinInt(State.width, Scale(ALWAYS_VISIBLE));
+        if (x > maxX)
+            x = maxX;
+        if (y < 0)
+            y = 0;
+        int maxY = GetSystemMetrics(SM_CYSCREEN) - MinInt(State.barHeight, Scale(ALWAYS_VISIBLE));
+        if (y > maxY)
+            y = maxY;
+    }
 
     SetWindowPos(State.bar, NULL, x, y, 0, 0, DRAG_MOVE_FLAGS);
 }
@@ -114,9 +118,9 @@ void SizeBarTo(RECT* proposed)
         h = State.barHeight;
         proposed->bottom = proposed->top + h;
     }
-    if (w < MIN_BAR_WIDTH) {
-        proposed->right = proposed->left + MIN_BAR_WIDTH;
-        w = MIN_BAR_WIDTH;
+    if (w < Scale(MIN_BAR_WIDTH)) {
+        proposed->right = proposed->left + Scale(MIN_BAR_WIDTH);
+        w = Scale(MIN_BAR_WIDTH);
     }
     ResizeBar(w, h);
     State.width = w;

@@ -79,6 +79,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     for (int i = 0; i < IMAGE_COUNT; i++)
         State.images[i] = (HBITMAP)LoadImageA(State.instance, MAKEINTRESOURCEA(BUTTON_IMAGE_IDS[i]),
                                               IMAGE_BITMAP, 0, 0, 0);
+    State.imageSize = BUTTON_SIZE;
     LoadSettings();
     State.BrowserPath[0] = '\0';
     State.dragging = 0;
@@ -97,20 +98,23 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     if (State.layeredStyle != 0)
         SetLayered(State.bar, 0, OpacityOf(State.transparency), LWA_ALPHA);
 
-    State.combo = CreateWindowExA(0, "COMBOBOX", NULL, COMBO_STYLE, BUTTON_AREA_WIDTH, 2,
-                                  State.width - COMBO_MARGIN, COMBO_CREATE_HEIGHT, State.bar, NULL,
-                                  State.instance, NULL);
+    // The DPI of the monitor the bar was created on; the configured width is the width at 96.
+    State.dpi = BarDpi(State.bar);
+    State.width = Scale(State.width);
+    LoadButtonImages();
+
+    State.combo = CreateWindowExA(0, "COMBOBOX", NULL, COMBO_STYLE, Scale(BUTTON_AREA_WIDTH),
+                                  Scale(COMBO_TOP), State.width - Scale(COMBO_MARGIN),
+                                  Scale(COMBO_CREATE_HEIGHT), State.bar, NULL, State.instance,
+                                  NULL);
     State.input = GetWindow(State.combo, GW_CHILD);
     State.previousEditProc =
         (WNDPROC)SetWindowLongPtrA(State.input, GWLP_WNDPROC, (LONG_PTR)EditSubclassProc);
-    SendMessageA(State.combo, WM_SETFONT, (WPARAM)GetStockObject(ANSI_VAR_FONT), 0);
+    ApplyBarFont();
     // The input line then takes no more than CommandBuffer holds.
     SendMessageA(State.combo, CB_LIMITTEXT, INPUT_LIMIT, 0);
 
-    RECT comboRect;
-    SetRectEmpty(&comboRect);
-    GetWindowRect(State.combo, &comboRect);
-    State.barHeight = comboRect.bottom - comboRect.top + 4;
+    State.barHeight = ComboHeight() + Scale(BAR_HEIGHT_MARGIN);
 
     // Set before the sizing below: its save stores the saved width when the bar starts collapsed,
     // and the configured width must not be overwritten by a stale or zero one on the way.
@@ -121,7 +125,10 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     // ResizeBar's sizing, without activation: ResizeBar does not suppress it, and on a collapsed
     // start the still hidden bar would take over from the window that is active.
     if (State.collapsed)
-        SizeBarWindows(COLLAPSED_WIDTH, State.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        SizeBarWindows(Scale(COLLAPSED_WIDTH), State.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A stored place that no monitor shows any more (one unplugged, a lower resolution).
+    State.keepConfiguredPosition = 0;
+    KeepBarOnAMonitor();
 
     // No position is ever requested: the registration only brings the full-screen notifications.
     ZeroMemory(&State.appBar, sizeof State.appBar);
@@ -151,6 +158,10 @@ extern "C" void __stdcall DoneModule()
         State.combo = NULL;
         State.input = NULL;
     }
+    // Deleted only once the combo box that used it is gone.
+    if (State.font)
+        DeleteObject(State.font);
+    State.font = NULL;
     // Freed only after the input line it served is gone.
     if (State.autoCompleteLibrary)
         FreeLibrary(State.autoCompleteLibrary);
@@ -161,5 +172,7 @@ extern "C" void __stdcall DoneModule()
             DeleteObject(State.images[i]);
         State.images[i] = NULL;
     }
+    State.imageSize = 0;
+    State.dpi = 0;
     UnregisterClassA(BarClassName, State.instance);
 }

@@ -2,6 +2,7 @@
 // written back at the moment they change.
 #include "state.h"
 #include "../host/kelvor.h"
+#include "../bar/bar.h"
 
 static const char SettingsSection[] = "Abrivel";
 
@@ -17,10 +18,20 @@ void LoadSettings()
     State.collapsed = GetCFGBool("Minimize", 0, &cursor) ? 1 : 0;
     State.width = GetCFGInt("Width", 400, &cursor);
     CheckInt(&State.width, 50, 2000, 50);
+    // On one monitor the primary screen bounds the position; with several, the virtual screen,
+    // which may reach left of or above the primary one. Whether a monitor shows the place is for
+    // the bar to check once it knows its size.
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetSystemMetrics(SM_CMONITORS) > 1) {
+        screen.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        screen.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    }
     State.xPos = GetCFGInt("XPos", 0, &cursor);
-    CheckInt(&State.xPos, 0, GetSystemMetrics(SM_CXSCREEN) - 8, 0);
+    CheckInt(&State.xPos, screen.left, screen.right - 8, 0);
     State.yPos = GetCFGInt("YPos", 1, &cursor);
-    CheckInt(&State.yPos, 0, GetSystemMetrics(SM_CYSCREEN) - 8, 0);
+    CheckInt(&State.yPos, screen.top, screen.bottom - 8, 0);
     State.autoComplete = GetCFGBool("AutoComplete", -1, &cursor) ? 1 : 0;
     State.transparency = GetCFGInt("Transparency", 0, &cursor);
     CheckInt(&State.transparency, 0, 70, 20);
@@ -34,11 +45,12 @@ void SaveSettings()
     OpenCFGw(State.host.configuration, &cursor);
     FindSection(SettingsSection, 1, &cursor);
 
-    // While collapsed the bar is 24 wide; the width to come back to is what the user set.
-    SetCFGInt("Width", State.collapsed ? State.savedWidth : State.width, &cursor);
+    // While collapsed the bar is 24 wide; the width to come back to is what the user set. The
+    // configuration holds the width at 96 DPI, so that it means the same on every monitor.
+    SetCFGInt("Width", Unscale(State.collapsed ? State.savedWidth : State.width), &cursor);
     SetCFGInt("Minimize", State.collapsed ? 1 : 0, &cursor);
     RECT rect;
-    if (GetWindowRect(State.bar, &rect)) {
+    if (!State.keepConfiguredPosition && GetWindowRect(State.bar, &rect)) {
         State.xPos = rect.left;
         State.yPos = rect.top;
     }

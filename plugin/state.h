@@ -23,13 +23,18 @@ struct PluginState {
     HWND combo;
     HWND input;                      // the combo box's edit control
     WNDPROC previousEditProc;
-    HBITMAP images[IMAGE_COUNT];     // resources 100, 101, 102
+    HBITMAP images[IMAGE_COUNT];     // the button set of the bar's DPI; 100, 101, 102 at 96
+    int imageSize;                   // pixel size of that set
+    int dpi;                         // of the bar's monitor; 0 or 96 means unscaled
+    HFONT font;                      // the input line's font away from 96 DPI; 0 at 96
 
-    int width;                       // current width, recorded by WM_SIZE
-    int barHeight;                   // combo box height + 4
+    int width;                       // current width in pixels, recorded by WM_SIZE
+    int barHeight;                   // combo box height + 4 (scaled)
     int savedWidth;                  // what expanding returns to; stored while collapsed
-    int xPos;
+    int xPos;                        // configured position, virtual-screen pixels
     int yPos;
+    BYTE keepConfiguredPosition;     // the bar was moved off its position only for want of a
+                                     // monitor: saves keep the configured one until a drag
     int snap;                        // 0 switches snapping off
     int transparency;                // percent, 0 opaque
     BYTE collapsed;

@@ -4,7 +4,12 @@
 button100.bmp, button101.bmp, button102.bmp: 13 x 13, 8 bits per pixel, 256-colour table.
 A grey bevelled round knob on the button-face grey, with a light in its centre: grey (collapsed),
 light cyan (input line focused), pale blue (otherwise).
-orvelcmd.ico: one 32 x 32 image of 16 colours.
+button110..112, button120..122, button130..132.bmp: the same knob drawn at 16, 20 and 26 pixels,
+for 125, 150 and 200 %.
+orvelcmd.ico: one 32 x 32 image of 16 colours (the module's class icon).
+hostapp.ico: the host program's icon, at 16, 20, 24, 32 and 48 pixels, so that the notification
+area and the title bars get an image drawn at their own size at any DPI; its 32 x 32 image is the
+module's.
 Run: python3 res/drawimages.py (from anywhere); nothing but the standard library is needed.
 """
 import math
@@ -19,6 +24,9 @@ LIGHT_EDGE = (255, 255, 255)
 DARK_EDGE = (128, 128, 128)
 KNOB = (160, 160, 160)
 CENTRES = {100: (128, 128, 128), 101: (128, 255, 255), 102: (160, 192, 255)}
+# Resource id of the first image of each size; the three centres follow in the order above.
+BUTTON_SETS = {13: 100, 16: 110, 20: 120, 26: 130}
+HOST_ICON_SIZES = (16, 20, 24, 32, 48)
 
 
 def knob_pixel(x, y, size, centre):
@@ -80,38 +88,74 @@ def icon_pixel(x, y):
     return None
 
 
+def scaled_icon_pixel(x, y, size):
+    """The icon's design at another size: the same bar, knob and field, measured in 32ths."""
+    if size == 32:
+        return icon_pixel(x, y)
+    def at(v):
+        return int(round(v * size / 32.0))
+    top, bottom, last = at(10), at(22) - 1, size - 1
+    if not top <= y <= bottom:
+        return None
+    if y in (top, bottom) or x in (0, last):
+        return (128, 128, 128)
+    knob_left, knob_size = at(2), max(at(10), 5)
+    if knob_left <= x < knob_left + knob_size:
+        knob_top = (top + bottom + 1 - knob_size) // 2
+        p = knob_pixel(x - knob_left, y - knob_top, knob_size, (0, 255, 255))
+        return p if p != FACE else (192, 192, 192)
+    field_left = knob_left + knob_size + 1
+    if field_left <= x <= last - 2 and top + 2 <= y <= bottom - 2:
+        return (255, 255, 255) if y > top + 2 else (0, 0, 0)
+    return (192, 192, 192)
+
+
 def nearest_vga(p):
     return min(range(16), key=lambda i: sum((a - b) ** 2 for a, b in zip(VGA[i], p)))
 
 
-def write_ico16(path):
-    size = 32
+def ico16_image(size):
+    """One 16-colour icon image: header, colours, colour rows and mask rows, each row padded to
+    four bytes."""
     xor = bytearray()
     mask = bytearray()
+    xor_stride = ((size * 4 + 31) // 32) * 4
+    mask_stride = ((size + 31) // 32) * 4
     for y in reversed(range(size)):
-        row = [icon_pixel(x, y) for x in range(size)]
+        row = [scaled_icon_pixel(x, y, size) for x in range(size)] + [None]
+        line = bytearray()
         for x in range(0, size, 2):
             a = nearest_vga(row[x]) if row[x] else 0
-            b = nearest_vga(row[x + 1]) if row[x + 1] else 0
-            xor.append((a << 4) | b)
+            b = nearest_vga(row[x + 1]) if x + 1 < size and row[x + 1] else 0
+            line.append((a << 4) | b)
+        xor += line + b"\0" * (xor_stride - len(line))
         bits = 0
-        for x in range(size):
-            bits = (bits << 1) | (1 if row[x] is None else 0)
-        mask += struct.pack(">I", bits)
+        for x in range(mask_stride * 8):
+            bits = (bits << 1) | (1 if x >= size or row[x] is None else 0)
+        mask += bits.to_bytes(mask_stride, "big")
     colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in VGA)
     info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
-    image = info + colours + bytes(xor) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4,
-                                                           len(image), 6 + 16)
+    return info + colours + bytes(xor) + bytes(mask)
+
+
+def write_ico16(path, sizes=(32,)):
+    images = [ico16_image(size) for size in sizes]
+    directory = struct.pack("<HHH", 0, 1, len(sizes))
+    offset = 6 + 16 * len(sizes)
+    for size, image in zip(sizes, images):
+        directory += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
     with open(path, "wb") as f:
-        f.write(directory + image)
+        f.write(directory + b"".join(images))
 
 
 def main():
-    for number, centre in CENTRES.items():
-        pixels = [[knob_pixel(x, y, 13, centre) for x in range(13)] for y in range(13)]
-        write_bmp8(os.path.join(HERE, "button%d.bmp" % number), pixels, 13, 13)
+    for size, first in BUTTON_SETS.items():
+        for index, centre in enumerate(CENTRES.values()):
+            pixels = [[knob_pixel(x, y, size, centre) for x in range(size)] for y in range(size)]
+            write_bmp8(os.path.join(HERE, "button%d.bmp" % (first + index)), pixels, size, size)
     write_ico16(os.path.join(HERE, "orvelcmd.ico"))
+    write_ico16(os.path.join(HERE, "hostapp.ico"), HOST_ICON_SIZES)
 
 
 if __name__ == "__main__":

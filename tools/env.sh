@@ -38,15 +38,24 @@ make_prefix() {
   fi
 }
 
+free_display_number() {
+  local n=${1:-$((90 + RANDOM % 100))}
+  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+wait_for_display() {
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$1" ] && break; sleep 0.1; done
+}
+
 # Starts Xvfb on a free display unless one is given; sets DISPLAY.
 start_display() {
   if [ -n "${DISPLAY:-}" ] && [ -z "${ORVEL_OWN_DISPLAY:-}" ]; then return; fi
-  local n=${ORVEL_DISPLAY_NUMBER:-$((90 + RANDOM % 100))}
-  while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  local n
+  n=$(free_display_number "${ORVEL_DISPLAY_NUMBER:-}")
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  wait_for_display "$n"
 }
 
 stop_display() { [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; true; }
@@ -60,13 +69,25 @@ use_environment() {
     win32) make_prefix ;;
     wow64)
       export WINEARCH=win64
-      export WINEPREFIX=$build/wineprefix-wow64
+      export WINEPREFIX
+      WINEPREFIX=$(environment_prefix wow64)
       wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
       if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         "$wine" wineboot.exe -i >/dev/null 2>&1 || true
         wineserver -w
       fi
+      ;;
+    monitors|dpi)
+      export WINEPREFIX
+      WINEPREFIX=$(environment_prefix "$1")
+      if [ "$1" = monitors ]; then
+        [ -n "${ORVEL_MONITORS_DISPLAY:-}" ] ||
+          { echo "no display with two monitors: run the tests with tools/test" >&2; return 1; }
+        export DISPLAY=$ORVEL_MONITORS_DISPLAY
+      fi
+      [ -f "$WINEPREFIX/system.reg" ] ||
+        { echo "$WINEPREFIX is not prepared: run the tests with tools/test" >&2; return 1; }
       ;;
     *) echo "unknown Wine environment: $1" >&2; return 1 ;;
   esac
@@ -80,3 +101,50 @@ start_wineserver() {
   wine wineboot.exe </dev/null >/dev/null 2>&1 || true
 }
 stop_wineserver() { wineserver -k 2>/dev/null || true; }
+
+# The environments of tests/monitors and tests/dpi, each a prefix of its own with its own
+# wineserver (tools/wine-in runs a test there):
+# - dpi: LogPixels 144 on the ordinary display. The server reads it when it starts.
+# - monitors: two monitors side by side, 0,0-1024,768 and 1024,0-1824,600. Xvfb's own Xinerama
+#   puts every screen at 0,0; Xephyr nested in Xvfb places them, and Wine sees them with the
+#   32-bit Xinerama library. The prefix must be a 32-bit one: in a 64-bit prefix the desktop
+#   process is 64-bit, asks XRandR (whose 32-bit library is not installed) and finds one monitor.
+environment_prefix() { echo "$build/wineprefix-$1"; }
+
+start_environments() {
+  local plain=$WINEPREFIX outer
+  export WINEPREFIX
+  WINEPREFIX=$(environment_prefix dpi)
+  make_prefix
+  for key in 'HKCU\Control Panel\Desktop' \
+             'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
+      echo "tools/env.sh: LogPixels not set under $key" >&2
+  done
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  start_wineserver
+
+  outer=$(free_display_number)
+  Xvfb ":$outer" -screen 0 1900x800x24 -nolisten tcp >/dev/null 2>&1 &
+  outer_pid=$!
+  wait_for_display "$outer"
+  ORVEL_MONITORS_DISPLAY=:$(free_display_number $((outer + 1)))
+  export ORVEL_MONITORS_DISPLAY
+  DISPLAY=:$outer Xephyr "$ORVEL_MONITORS_DISPLAY" +xinerama -screen 1024x768 -screen 800x600 \
+    -nolisten tcp >/dev/null 2>&1 &
+  xephyr_pid=$!
+  wait_for_display "${ORVEL_MONITORS_DISPLAY#:}"
+  WINEPREFIX=$(environment_prefix monitors)
+  make_prefix
+  DISPLAY=$ORVEL_MONITORS_DISPLAY start_wineserver
+  WINEPREFIX=$plain
+}
+
+stop_environments() {
+  local name
+  for name in dpi monitors; do WINEPREFIX=$(environment_prefix $name) stop_wineserver; done
+  [ -n "${xephyr_pid:-}" ] && kill "$xephyr_pid" 2>/dev/null
+  [ -n "${outer_pid:-}" ] && kill "$outer_pid" 2>/dev/null
+  true
+}

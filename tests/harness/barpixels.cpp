@@ -64,7 +64,7 @@ Picture ResourceBitmap(HMODULE module, int id)
     return picture;
 }
 
-Picture ExpectedBar(int width, int height, const Picture* button, int buttonTop)
+Picture ExpectedBar(int width, int height, const Picture* button, int buttonTop, int buttonLeft)
 {
     Picture picture;
     picture.width = width;
@@ -82,8 +82,8 @@ Picture ExpectedBar(int width, int height, const Picture* button, int buttonTop)
     if (button)
         for (int y = 0; y < button->height; y++)
             for (int x = 0; x < button->width; x++)
-                if (5 + x < width && buttonTop + y >= 0 && buttonTop + y < height)
-                    picture.pixels[(buttonTop + y) * width + 5 + x] = button->at(x, y);
+                if (buttonLeft + x < width && buttonTop + y >= 0 && buttonTop + y < height)
+                    picture.pixels[(buttonTop + y) * width + buttonLeft + x] = button->at(x, y);
     return picture;
 }
 

@@ -21,8 +21,9 @@ Picture ResourceBitmap(HMODULE module, int id);
 
 // What the bar paints: COLOR_BTNFACE everywhere, the top and left edge in COLOR_BTNHIGHLIGHT, the
 // bottom and right edge in COLOR_BTNSHADOW (the four corner pixels are left open), and, when
-// given, the button image at (5, buttonTop).
-Picture ExpectedBar(int width, int height, const Picture* button, int buttonTop);
+// given, the button image at (buttonLeft, buttonTop).
+Picture ExpectedBar(int width, int height, const Picture* button, int buttonTop,
+                    int buttonLeft = 5);
 
 // "" when got equals expected outside the rectangle skip (in client coordinates, may be empty),
 // otherwise a description of the first pixel that differs. Corner pixels are not compared.
