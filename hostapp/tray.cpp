@@ -112,12 +112,10 @@ void ShowTrayMenu()
     // A menu whose window is not in the foreground does not close when the user clicks
     // elsewhere; and without a message after it, the next one would close at once.
     SetForegroundWindow(App.window);
-    int chosen = (int)TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x,
-                                     point.y, 0, App.window, NULL);
+    // The chosen item comes to the host window as WM_COMMAND, the one road of every command.
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, App.window, NULL);
     PostMessageA(App.window, WM_NULL, 0, 0);
     DestroyMenu(menu);
-    if (chosen)
-        RunTrayCommand(chosen);
 }
 
 void RunTrayCommand(int id)
