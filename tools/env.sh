@@ -12,25 +12,58 @@ configure_and_build() {
   cmake --build "$build" -j"$(nproc)"
 }
 
-# Wine's 32-bit side is an i386 Linux program: a kernel built without 32-bit support, or with it
-# switched off (dmesg then says "32-bit emulation disabled"), cannot start it, and every test
-# would fail with "Exec format error". Say so once, plainly, instead.
-require_32bit_wine() {
-  local loader=/usr/lib/wine/wine
-  [ -x "$loader" ] || return 0
-  if ! "$loader" --version >/dev/null 2>&1; then
-    local why
-    why=$("$loader" --version 2>&1 | tail -n 1)
+# Wine's 32-bit side is an i386 Linux program. A kernel without 32-bit support, or with it
+# switched off (dmesg: "32-bit emulation disabled"), cannot start it: every test would fail with
+# "Exec format error". There the tools run under qemu's i386 user emulation instead, in a mount
+# and user namespace of their own whose binfmt_misc hands i386 programs to it; nothing changes
+# for the rest of the machine. Debian 12's qemu 7.2 spends about a minute on each Wine start;
+# the backported qemu 10 a fraction of a second, so tools/setup unpacks that one (setup_qemu).
+qemu_folder=/opt/orvelcmd/qemu
+qemu_i386=$qemu_folder/usr/bin/qemu-i386
+native_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+# Runs the calling tool again inside the namespace unless 32-bit programs run or it is inside
+# already. Usage, at the top of a tool: in_32bit_runtime "$0" "$@"
+in_32bit_runtime() {
+  [ -n "${ORVEL_EMULATED_32BIT:-}" ] && return 0
+  [ -x /usr/lib/wine/wine ] || return 0
+  native_32bit && return 0
+  if [ ! -x "$qemu_i386" ]; then
     echo "tools: this machine cannot run 32-bit Linux programs, so Wine cannot run the 32-bit" \
-      "module and its tests: $loader:${why##*:}." >&2
-    echo "tools: the kernel's 32-bit emulation must be on (boot parameter ia32_emulation=on)." >&2
+      "module and its tests, and qemu's i386 emulation is missing ($qemu_i386): run tools/setup." >&2
     exit 1
   fi
+  echo "tools: this machine cannot run 32-bit programs: Wine's 32-bit side runs under qemu" >&2
+  export ORVEL_EMULATED_32BIT=$qemu_i386
+  # i386 ELF executables, as the kernel's binfmt_misc reads escapes: magic, then mask.
+  ORVEL_BINFMT=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'$qemu_i386':F'
+  export ORVEL_BINFMT
+  exec unshare --user --map-root-user --mount --propagation private /bin/sh -c '
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+      printf "%s" "$ORVEL_BINFMT" > /proc/sys/fs/binfmt_misc/register || exit 1
+    exec "$@"' sh "$@"
+}
+
+# Where 32-bit programs cannot run, unpacks qemu's user emulation from the backports of Debian 12
+# into $qemu_folder, without adding the suite to the machine's package sources.
+setup_qemu() {
+  [ -x /usr/lib/wine/wine ] || return 0
+  native_32bit && return 0
+  [ -x "$qemu_i386" ] && return 0
+  local lists=/var/tmp/orvelcmd-apt options
+  mkdir -p "$lists/lists/partial" "$lists/cache/archives/partial"
+  echo "deb http://deb.debian.org/debian bookworm-backports main" > "$lists/sources.list"
+  options=(-o Dir::Etc::SourceList="$lists/sources.list" -o Dir::Etc::SourceParts=/dev/null
+           -o Dir::State::Lists="$lists/lists" -o Dir::Cache="$lists/cache")
+  apt-get "${options[@]}" update -q
+  (cd "$lists" && rm -f qemu-user_*.deb && apt-get "${options[@]}" download -t bookworm-backports qemu-user)
+  mkdir -p "$qemu_folder"
+  dpkg-deb -x "$(ls "$lists"/qemu-user_*.deb | head -n 1)" "$qemu_folder"
+  "$qemu_i386" --version | head -n 1
 }
 
 # A prefix of the build's own; never the user's ~/.wine.
 make_prefix() {
-  require_32bit_wine
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
