@@ -77,6 +77,7 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
     // Collapsed at 192, then at 96, then opened: the width at 96 is what it was.
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 192));
+    EXPECT_EQ(Stored("Width"), 400);
     ChangeDpi(96);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 96));
     EXPECT_EQ(Stored("Minimize"), 1);
