@@ -3,38 +3,26 @@
 // WM_DPICHANGED of its own, so the tests send it.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
-#include "bar/bar.h"
+#include "bar/bar.h"  // WM_DPICHANGED where the headers lack it
 
 namespace {
-typedef BOOL(WINAPI* SetAwarenessContextProc)(HANDLE);
-typedef BOOL(WINAPI* AwareProc)();
-
 DWORD AwarenessError;
 // Before any window exists. Per-monitor version 2 where the platform knows it, else version 1,
 // else aware of the system's DPI (which is all the start at 144 needs).
 const bool Aware = [] {
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    SetAwarenessContextProc set =
-        (SetAwarenessContextProc)(void*)GetProcAddress(user32, "SetProcessDpiAwarenessContext");
+    auto set = (BOOL(WINAPI*)(HANDLE))(void*)GetProcAddress(user32, "SetProcessDpiAwarenessContext");
     if (set && (set((HANDLE)-4) || set((HANDLE)-3)))
         return true;
     AwarenessError = GetLastError();
-    AwareProc systemAware = (AwareProc)(void*)GetProcAddress(user32, "SetProcessDPIAware");
-    AwareProc isAware = (AwareProc)(void*)GetProcAddress(user32, "IsProcessDPIAware");
+    auto systemAware = (BOOL(WINAPI*)())(void*)GetProcAddress(user32, "SetProcessDPIAware");
+    auto isAware = (BOOL(WINAPI*)())(void*)GetProcAddress(user32, "IsProcessDPIAware");
     if (systemAware)
         systemAware();
     return isAware && isAware();
 }();
 
 int At(int value, int dpi) { return MulDiv(value, dpi, 96); }
-
-RECT BarRect()
-{
-    RECT rect;
-    SetRectEmpty(&rect);
-    GetWindowRect(BarWindow(), &rect);
-    return rect;
-}
 
 int Stored(const char* key)
 {
@@ -43,81 +31,63 @@ int Stored(const char* key)
     return value;
 }
 
-struct Sizes {
-    int width, height, comboLeft, comboTop, comboWidth, comboHeight;
-};
-
-Sizes Measure()
+// Every size of the open bar is its size at 96 scaled to dpi; the bar's height, for comparing.
+int ExpectSizesAt(int dpi)
 {
     RECT bar = BarRect(), combo = ChildRect(ComboBox());
-    return Sizes{bar.right - bar.left, bar.bottom - bar.top, combo.left, combo.top,
-                 combo.right - combo.left, combo.bottom - combo.top};
+    int width = bar.right - bar.left, height = bar.bottom - bar.top;
+    EXPECT_EQ(width, At(400, dpi)) << dpi;
+    EXPECT_EQ(height, combo.bottom - combo.top + At(4, dpi)) << dpi;
+    EXPECT_EQ(combo.left, At(22, dpi)) << dpi;
+    EXPECT_EQ(combo.top, At(2, dpi)) << dpi;
+    EXPECT_EQ(combo.right - combo.left, width - At(24, dpi)) << dpi;
+    return height;
 }
 
-class DpiTest : public ModuleTest {
-protected:
-    void Start(bool collapsed = false)
-    {
-        ASSERT_TRUE(Aware) << "the process could not be made DPI-aware: " << AwarenessError;
-        SetConfigInt("XPos", 100);
-        SetConfigInt("YPos", 100);
-        SetConfigInt("Width", 400);
-        SetConfigInt("Minimize", collapsed ? 1 : 0);
-        StartPlugin();
-        ASSERT_NE(BarWindow(), nullptr);
-    }
+void Start(bool collapsed = false)
+{
+    ASSERT_TRUE(Aware) << "the process could not be made DPI-aware: " << AwarenessError;
+    SetConfigInt("XPos", 100);
+    SetConfigInt("YPos", 100);
+    SetConfigInt("Width", 400);
+    SetConfigInt("Minimize", collapsed ? 1 : 0);
+    StartPlugin();
+    ASSERT_NE(BarWindow(), nullptr);
+}
 
-    void ChangeDpi(int dpi)
-    {
-        RECT suggested = BarRect();
-        SendMessageA(BarWindow(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
-    }
-};
+void ChangeDpi(int dpi)
+{
+    RECT suggested = BarRect();
+    SendMessageA(BarWindow(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
+}
+
+using DpiTest = ModuleTest;
 }  // namespace
 
 TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    Sizes at144 = Measure();
+    int at144 = ExpectSizesAt(144);
     ChangeDpi(192);
-    Sizes at192 = Measure();
+    int at192 = ExpectSizesAt(192);
+    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_GT(at192, at144);
+    EXPECT_EQ(BarRect().left, 100) << "the bar takes the suggested place";
+
+    // Collapsed at 192, then at 96, then opened: the width at 96 is what it was.
+    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(BarRect().right - BarRect().left, At(24, 192));
     EXPECT_EQ(Stored("Width"), 400);
     ChangeDpi(96);
-    Sizes at96 = Measure();
-    EXPECT_EQ(Stored("Width"), 400);
-    EXPECT_EQ(SendMessageA(ComboBox(), WM_GETFONT, 0, 0), (LRESULT)GetStockObject(ANSI_VAR_FONT))
-        << "at 96 the bar's font is the one it always had";
-
-    const struct {
-        int dpi;
-        const Sizes* got;
-    } cases[] = {{96, &at96}, {144, &at144}, {192, &at192}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.got->width, At(400, c.dpi)) << c.dpi;
-        EXPECT_EQ(c.got->height, c.got->comboHeight + At(4, c.dpi)) << c.dpi;
-        EXPECT_EQ(c.got->comboLeft, At(22, c.dpi)) << c.dpi;
-        EXPECT_EQ(c.got->comboTop, At(2, c.dpi)) << c.dpi;
-        EXPECT_EQ(c.got->comboWidth, c.got->width - At(24, c.dpi)) << c.dpi;
-    }
-    EXPECT_GE(at144.height * 10, at96.height * 14) << at144.height << " against " << at96.height;
-    EXPECT_GT(at192.height, at144.height);
-    EXPECT_EQ(BarRect().left, 100) << "the bar takes the suggested place";
-}
-
-TEST_F(DpiTest, CollapsedBarKeepsItsWidthAt96AcrossADpiChange)
-{
-    ASSERT_NO_FATAL_FAILURE(Start());
-    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(Measure().width, At(24, 144));
-    ChangeDpi(192);
-    EXPECT_EQ(Measure().width, At(24, 192));
-    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(BarRect().right - BarRect().left, At(24, 96));
     EXPECT_EQ(Stored("Minimize"), 1);
-
     SendMessageA(BarWindow(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(Measure().width, At(400, 192));
+    int at96 = ExpectSizesAt(96);
     EXPECT_EQ(Stored("Width"), 400);
     EXPECT_EQ(Stored("Minimize"), 0);
+    EXPECT_GE(at144 * 10, at96 * 14) << at144 << " against " << at96;
+    EXPECT_EQ(SendMessageA(ComboBox(), WM_GETFONT, 0, 0), (LRESULT)GetStockObject(ANSI_VAR_FONT))
+        << "at 96 the bar's font is the one it always had";
 }
 
 TEST_F(DpiTest, ButtonIsAnImageDrawnForItsSize)
@@ -143,8 +113,7 @@ TEST_F(DpiTest, ButtonIsAnImageDrawnForItsSize)
             [&] {
                 InvalidateRect(bar, NULL, FALSE);
                 UpdateWindow(bar);
-                RECT combo = ChildRect(ComboBox());
-                difference = PictureDifference(CaptureClient(bar), expected, combo);
+                difference = PictureDifference(CaptureClient(bar), expected, ChildRect(ComboBox()));
                 return difference.empty();
             },
             5000);

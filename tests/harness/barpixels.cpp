@@ -1,4 +1,5 @@
 #include "barpixels.h"
+#include "testhost.h"
 #include <stdio.h>
 
 namespace {
@@ -113,5 +114,12 @@ RECT ChildRect(HWND child)
     RECT rect;
     GetWindowRect(child, &rect);
     MapWindowPoints(NULL, GetParent(child), (POINT*)&rect, 2);
+    return rect;
+}
+
+RECT BarRect()
+{
+    RECT rect = {};
+    GetWindowRect(BarWindow(), &rect);
     return rect;
 }

@@ -30,3 +30,5 @@ Picture ExpectedBar(int width, int height, const Picture* button, int buttonTop,
 std::string PictureDifference(const Picture& got, const Picture& expected, const RECT& skip);
 // The child window's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
+// The bar's window rectangle on the screen; empty when there is no bar.
+RECT BarRect();

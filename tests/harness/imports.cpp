@@ -1,4 +1,5 @@
 #include "imports.h"
+#include "testhost.h"
 #include <shellapi.h>
 
 FARPROC* ImportSlot(HMODULE module, const char* library, const char* name)
@@ -36,8 +37,7 @@ static BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
     auto text = [](const char* s) { return std::string(s ? s : "(null)"); };
     spy.requests.push_back({text(request->lpVerb), text(request->lpFile),
                             request->lpParameters ? request->lpParameters : "",
-                            text(request->lpDirectory), request->fMask, request->nShow,
-                            request->hMonitor});
+                            text(request->lpDirectory), request->fMask, request->hMonitor});
     size_t n = spy.requests.size();
     DWORD answer = n <= spy.answers.size() ? spy.answers[n - 1] : spy.otherwise;
     if (answer == PASS_ON)
@@ -53,10 +53,27 @@ ShellSpy::ShellSpy(HMODULE module)
     activeSpy = this;
     if (slot)
         Patch(slot, (FARPROC)SpyShellExecuteExA);
+    else
+        ADD_FAILURE() << "the module imports no ShellExecuteExA";
 }
 
 ShellSpy::~ShellSpy()
 {
     if (slot)
         Patch(slot, original);
+}
+
+void ShellSpy::Enter(const std::string& line, std::vector<DWORD> lineAnswers, bool elevated)
+{
+    requests.clear();
+    answers = lineAnswers;
+    Host.commands.clear();
+    SetInputText(line.c_str());
+    BYTE keys[256];  // GetKeyState on this thread reads the modifiers from here
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = elevated ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PressKey(InputLine(), VK_RETURN);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
 }

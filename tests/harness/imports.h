@@ -15,7 +15,6 @@ const DWORD PASS_ON = 0xFFFFFFFF;
 struct ShellRequest {
     std::string verb, file, parameters, directory;  // a null verb reads "(null)"
     ULONG mask;
-    int show;
     HANDLE monitor;
 };
 struct ShellSpy {
@@ -26,4 +25,7 @@ struct ShellSpy {
     FARPROC original;
     explicit ShellSpy(HMODULE module);
     ~ShellSpy();
+    // Puts line into the input line and presses Return, Control and Shift held when elevated;
+    // the requests and host commands then recorded are this line's.
+    void Enter(const std::string& line, std::vector<DWORD> lineAnswers, bool elevated = false);
 };

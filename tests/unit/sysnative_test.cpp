@@ -30,10 +30,8 @@ TEST(MapSystemFolder, TypedPathsIntoSystem32GoThroughSysnative)
         EXPECT_EQ(done, c.mapped != nullptr) << c.typed;
         EXPECT_STREQ(mapped, c.mapped ? c.mapped : "untouched") << c.typed;
     }
-}
 
-TEST(MapSystemFolder, ARootWindowsFolderAndATightBuffer)
-{
+    // The Windows folder at a drive's root, and a buffer a byte too short.
     char mapped[64];
     ASSERT_TRUE(MapSystemFolder("C:\\System32\\a.exe", "C:\\", mapped, sizeof mapped));
     EXPECT_STREQ(mapped, "C:\\Sysnative\\a.exe");

@@ -30,29 +30,21 @@ TEST_F(ModuleTest, System32PathsAndBareNamesReachThe64BitFolder)
         // Wine's own search finds a bare name: both attempts are answered "not found".
         {"orvelnative64 -v", native + "\\orvelnative64.EXE", " -v", 2},
     };
+    spy.otherwise = PASS_ON;
     int slot = 0;
     for (const Case& c : cases) {
         DeleteFileA(log.c_str());
-        spy.requests.clear();
-        spy.answers.assign(c.notFound, ERROR_FILE_NOT_FOUND);
-        spy.otherwise = PASS_ON;
-        SetInputText(c.typed.c_str());
-        PressKey(InputLine(), VK_RETURN);
+        spy.Enter(c.typed, std::vector<DWORD>(c.notFound, ERROR_FILE_NOT_FOUND));
         ASSERT_FALSE(spy.requests.empty()) << c.typed;
-        EXPECT_EQ(lstrcmpiA(spy.requests.back().file.c_str(), c.file.c_str()), 0)
-            << c.typed << ": " << spy.requests.back().file;
-        EXPECT_EQ(spy.requests.back().parameters, c.parameters) << c.typed;
-        EXPECT_EQ(spy.requests.back().directory, native) << c.typed;
+        const ShellRequest& last = spy.requests.back();
+        EXPECT_EQ(lstrcmpiA(last.file.c_str(), c.file.c_str()), 0) << c.typed << ": " << last.file;
+        EXPECT_EQ(last.parameters, c.parameters) << c.typed;
+        EXPECT_EQ(last.directory, native) << c.typed;
         EXPECT_TRUE(WaitUntil([&] { return !ReadFileText(log).empty(); }, 15000)) << c.typed;
-        char name[8];
-        wsprintfA(name, "%d", slot++);
-        EXPECT_EQ(HistoryValue(name), c.typed) << "recorded as typed";
+        EXPECT_EQ(HistoryValue(std::to_string(slot++).c_str()), c.typed) << "recorded as typed";
     }
     // A name that is nowhere stays "not found", with no request for a file that does not exist.
-    spy.requests.clear();
-    spy.answers.assign(2, ERROR_FILE_NOT_FOUND);
-    SetInputText("orvel-nowhere-64");
-    PressKey(InputLine(), VK_RETURN);
+    spy.Enter("orvel-nowhere-64", {ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND});
     EXPECT_EQ(spy.requests.size(), 2u);
     EXPECT_EQ(WindowText(InputLine()), ".Error: not found");
     DeleteFileA((native + "\\orvelnative64.exe").c_str());
