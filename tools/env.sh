@@ -54,6 +54,7 @@ setup_qemu() {
   mkdir -p "$lists/lists/partial" "$lists/cache/archives/partial"
   echo "deb http://deb.debian.org/debian bookworm-backports main" > "$lists/sources.list"
   options=(-o Dir::Etc::SourceList="$lists/sources.list" -o Dir::Etc::SourceParts=/dev/null
+           -o APT::Sandbox::User=root
            -o Dir::State::Lists="$lists/lists" -o Dir::Cache="$lists/cache")
   apt-get "${options[@]}" update -q
   (cd "$lists" && rm -f qemu-user_*.deb && apt-get "${options[@]}" download -t bookworm-backports qemu-user)
