@@ -276,8 +276,6 @@ TEST_F(HostProgram, ExitFromTheCommandLine)
 TEST_F(HostProgram, ModulesComeFromTheSystemOrTheProgramsFolder)
 {
     std::string folder = HostFolder("modules");
-    // A DLL the system would otherwise look for beside the program.
-    CopyFileA((BinFolder() + "kelvor.dll").c_str(), (folder + "version.dll").c_str(), FALSE);
     Start(folder);
     char system[MAX_PATH], windows[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
