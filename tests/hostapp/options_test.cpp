@@ -247,12 +247,13 @@ TEST_F(OptionsTest, ShowsStoredValuesAndDefaultsForTheRest)
 
 TEST_F(OptionsTest, OkStoresEveryValueTheUserChanged)
 {
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    // XPos at its right limit: the left one is mostly 0, the value shown, which is not stored.
+    const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) - 8;
     EXPECT_TRUE(RunDialog([&](HWND dialog) {
         // The limits themselves are accepted; blanks around a number are forgiven.
         SetField(dialog, "Snap:", "0");
         SetField(dialog, "Width:", "2000");
-        SetField(dialog, "XPos:", (" " + std::to_string(left) + " ").c_str());
+        SetField(dialog, "XPos:", (" " + std::to_string(right) + " ").c_str());
         Click(WithText(dialog, "Minimize"));
         Click(WithText(dialog, "AutoComplete"));
         HWND slider = FieldOf(dialog, "Transparency:");
@@ -265,7 +266,7 @@ TEST_F(OptionsTest, OkStoresEveryValueTheUserChanged)
     const char* keys[] = {"Snap", "Minimize", "Width", "XPos",
                           "YPos", "AutoComplete", "Transparency"};
     // YPos, untouched, stays unstored: the bar's own default is not the table's.
-    const int values[] = {0, 1, 2000, left, -999, 0, 41};
+    const int values[] = {0, 1, 2000, right, -999, 0, 41};
     for (int i = 0; i < 7; i++)
         EXPECT_EQ(Stored("Abrivel", keys[i]), values[i]) << keys[i];
 }
