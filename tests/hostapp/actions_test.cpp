@@ -159,20 +159,16 @@ TEST_F(HostActions, PointersFromAnotherProgramAreIgnored)
     HWND hostWindow = HostWindowOf(host.program.id);
     ASSERT_NE(hostWindow, nullptr);
     size_t before = LogLines(host).size();
-    const LPARAM nowhere = 0x1234;
     DWORD_PTR answer;
     for (UINT message : {HOSTMSG_COMMAND, HOSTMSG_PROPERTIES}) {
-        SendMessageTimeoutA(hostWindow, message, 0, nowhere, SMTO_NORMAL, 10000, &answer);
-        PostMessageA(hostWindow, message, 0, nowhere);
+        SendMessageTimeoutA(hostWindow, message, 0, 0x1234, SMTO_NORMAL, 10000, &answer);
+        PostMessageA(hostWindow, message, 0, 0x1234);
     }
-    const char* const expected[] = {
-        "0x7FF1 host command (sent) from another thread or posted: ignored",
-        "0x7FF1 host command (posted) from another thread or posted: ignored",
-        "0x7FD9 Properties (sent) from another thread or posted: ignored",
-        "0x7FD9 Properties (posted) from another thread or posted: ignored",
-    };
-    for (const char* line : expected)
+    for (std::string line : {"0x7FF1 host command (sent)", "0x7FF1 host command (posted)",
+                             "0x7FD9 Properties (sent)", "0x7FD9 Properties (posted)"}) {
+        line += " from another thread or posted: ignored";
         EXPECT_EQ(WaitForLogLine(host, line, 20000, before), line);
+    }
     EXPECT_EQ(WaitForExit(&host.program, 0), (DWORD)STILL_ACTIVE);
     EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
     EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "") << "the bar's own requests still count";

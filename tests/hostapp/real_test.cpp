@@ -84,8 +84,7 @@ TEST_F(RealEffects, SettingsPageFallsBackToTheControlPanel)
 {
     const char key[] = "Software\\Wine\\AppDefaults\\OrvelCmd.exe";
     HKEY appKey;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &appKey, NULL),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, key, &appKey), ERROR_SUCCESS);
     RegSetValueExA(appKey, "Version", 0, REG_SZ, (const BYTE*)"win10", 6);
     RegCloseKey(appKey);
     Start("win10", "");

@@ -1,5 +1,4 @@
-// What the host program's tests look for in the same way: a dialog's fields by their labels and
-// the current user's Run value.
+// What the host program's tests look for alike: a dialog's fields by their labels, the Run value.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -16,23 +15,18 @@ inline HWND WithText(HWND dialog, const char* text)
     return NULL;
 }
 
-inline HWND FieldOf(HWND dialog, const char* label)
-{
-    return GetWindow(WithText(dialog, label), GW_HWNDNEXT);
-}
+inline HWND FieldOf(HWND dialog, const char* label) { return GetWindow(WithText(dialog, label), GW_HWNDNEXT); }
 
 // The "OrvelCmd" value of the current user's Run key, "(none)" when there is none.
 inline std::string RunValue()
 {
     HKEY key;
-    char value[MAX_PATH + 8] = "(none)";
-    DWORD size = sizeof value - 1;
-    DWORD type = 0;
+    char value[MAX_PATH + 8] = "";
+    DWORD size = sizeof value - 1, type = REG_NONE;
     if (!RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_QUERY_VALUE, &key)) {
-        if (RegQueryValueExA(key, "OrvelCmd", NULL, &type, (BYTE*)value, &size) ||
-            type != REG_SZ)
-            lstrcpyA(value, "(none)");
+        if (RegQueryValueExA(key, "OrvelCmd", NULL, &type, (BYTE*)value, &size))
+            type = REG_NONE;
         RegCloseKey(key);
     }
-    return value;
+    return type == REG_SZ ? value : "(none)";
 }

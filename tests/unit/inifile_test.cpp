@@ -95,13 +95,16 @@ TEST(IniFile, ReadingRules)
         {"[Abrivel]\rWidth=1=2", "1=2"},          {"[Abrivel]\nWidth", ""},
         {"[Abrivel]\n;Width=1", "(absent)"},     {"[Abrivel]\n[b]\nWidth=1", "(absent)"},
         {"[Abrivel]\nWidth=1\n[Abrivel]\nWidth=2", "1"}, {"Width=1\n[Abrivel]", "(absent)"},
+        // Only the first section of a name counts, even for a key it lacks.
+        {"[Abrivel]\nSnap=3\n[b]\n[Abrivel]\nWidth=2", "(absent)"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Find(c.text.data(), (int)c.text.size(), "ABRIVEL", "WIDTH"), c.value) << c.text;
 
     struct Number { const char* text; int length; bool readable; int value; };
     const Number numbers[] = {
-        {" -12\t", 5, true, -12}, {"+7", 2, true, 7}, {"-2147483648", 11, true, -2147483647 - 1}, {"2147483647", 10, true, 2147483647},
+        {" -12\t", 5, true, -12}, {"+7", 2, true, 7}, {"-2147483648", 11, true, -2147483647 - 1},
+        {"2147483647", 10, true, 2147483647},
         {"123", 2, true, 12}, {"2147483648", 10, false, 0}, {"12abc", 5, false, 0},
         {"", 0, false, 0}, {"-", 1, false, 0}, {"1 2", 3, false, 0}, {"- 1", 3, false, 0},
     };

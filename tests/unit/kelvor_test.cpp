@@ -5,7 +5,6 @@
 #include "harness/launch.h"
 #include "harness/process.h"
 #include "harness/testhost.h"
-#include <functional>
 #include <string>
 
 TEST(Kelvor, Texts)
@@ -164,21 +163,12 @@ std::string ProfileWidth()
     return text;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
-
-// Temporary files of saves left in the configuration's folder.
-int Leftovers()
+// A save's temporary file left in the configuration's folder.
+bool TemporaryLeft()
 {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((FolderOf(Host.configPath) + "orv*.tmp").c_str(), &found);
-    int count = 0;
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        count++;
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    return count;
+    HANDLE search = FindFirstFileA((TestFolder() + "orv*.tmp").c_str(), &found);
+    return search != INVALID_HANDLE_VALUE && FindClose(search);
 }
 
 // The save as the host sees it: CloseCFGw's result, which the plug-in's prototype leaves out.
@@ -195,6 +185,12 @@ BOOL SaveWidthTo(const char* path, int width)
 
 std::string logged;
 void __stdcall KeepLine(const char* line) { logged = line; }
+
+DWORD WINAPI LetGoSoon(void* file)
+{
+    Sleep(150);
+    return CloseHandle((HANDLE)file);
+}
 }  // namespace
 
 // A save changes the values it sets and nothing else; the profile API, which keeps files by name
@@ -208,7 +204,7 @@ TEST(Kelvor, SaveReplacesTheFileWithTheValuesMerged)
     EXPECT_EQ(ProfileWidth(), "321");
     EXPECT_EQ(ReadFileText(Host.configPath),
               "; OrvelCmd\r\n[OrvelHost]\r\nHotkey=0\r\n\r\n[Abrivel]\r\nWidth = 321\r\nXPos=-7\r\n");
-    EXPECT_EQ(Leftovers(), 0);
+    EXPECT_FALSE(TemporaryLeft());
     DestroyTestHost();
 }
 
@@ -220,28 +216,24 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
     CreateTestHost();
     const std::string original = "[Abrivel]\nWidth=300\n";
     const std::string path = Host.configPath;
-    const std::string notAFolder = FolderOf(path) + "plain.txt";
-    struct Case {
-        const char* what;
-        std::function<HANDLE()> prepare;   // returns a handle to close afterwards, or NULL
-        int step;
-        std::string file;
-    };
+    const std::string notAFolder = TestFolder() + "plain.txt";
+    WriteWholeFile(notAFolder, "x");
+    // step: the step of the save made to fail (1 writing, 2 flushing, 3 putting it in place).
+    struct Case { const char* what; bool readOnly, held; int step; std::string file; };
     const Case cases[] = {
-        {"read-only", [&] { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY); return HANDLE(); }, 0, path},
-        {"held by another program",
-         [&] { return CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL); }, 0, path},
-        {"disk full", [] { return HANDLE(); }, 1, path},
-        {"flush fails", [] { return HANDLE(); }, 2, path},
-        {"cannot be put in place", [] { return HANDLE(); }, 3, path},
-        {"folder is a file", [&] { WriteWholeFile(notAFolder, "x"); return HANDLE(); }, 0,
-         notAFolder + "\\OrvelCmd.ini"},
+        {"read-only", true, false, 0, path}, {"held by another program", false, true, 0, path},
+        {"disk full", false, false, 1, path}, {"flush fails", false, false, 2, path},
+        {"cannot be put in place", false, false, 3, path},
+        {"folder is a file", false, false, 0, notAFolder + "\\OrvelCmd.ini"},
     };
     KelvorSetLog(KeepLine);
     for (const Case& c : cases) {
         WriteWholeFile(path, original);
         logged.clear();
-        HANDLE held = c.prepare();
+        if (c.readOnly)
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        HANDLE held = c.held ? CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
+                             : NULL;
         KelvorFailSave(c.step, ERROR_DISK_FULL);
         SetLastError(0);
         EXPECT_FALSE(SaveWidthTo(c.file.c_str(), 321)) << c.what;
@@ -252,33 +244,19 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
             CloseHandle(held);
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(ReadFileText(path), original) << c.what;
-        EXPECT_EQ(Leftovers(), 0) << c.what;
+        EXPECT_FALSE(TemporaryLeft()) << c.what;
         EXPECT_TRUE(SaveWidthTo(path.c_str(), 321)) << c.what << ": then the way is clear";
         EXPECT_EQ(ProfileWidth(), "321") << c.what;
     }
     KelvorSetLog(NULL);
     DeleteFileA(notAFolder.c_str());
-    DestroyTestHost();
-}
 
-namespace {
-DWORD WINAPI LetGoSoon(void* file)
-{
-    Sleep(150);
-    CloseHandle((HANDLE)file);
-    return 0;
-}
-}  // namespace
-
-// A scanner that lets the file go within half a second delays the save, no more.
-TEST(Kelvor, SaveWaitsForAFileHeldAMoment)
-{
-    CreateTestHost();
-    WriteWholeFile(Host.configPath, "[Abrivel]\nWidth=300\n");
-    HANDLE held = CreateFileA(Host.configPath, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    // A scanner that lets the file go within half a second delays the save, no more.
+    WriteWholeFile(path, original);
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     HANDLE releaser = CreateThread(NULL, 0, LetGoSoon, held, 0, NULL);
-    EXPECT_TRUE(SaveWidthTo(Host.configPath, 321));
-    EXPECT_EQ(ProfileWidth(), "321");
+    EXPECT_TRUE(SaveWidthTo(path.c_str(), 322)) << "held a moment";
+    EXPECT_EQ(ProfileWidth(), "322");
     WaitForSingleObject(releaser, INFINITE);
     CloseHandle(releaser);
     DestroyTestHost();
@@ -287,42 +265,20 @@ TEST(Kelvor, SaveWaitsForAFileHeldAMoment)
 // A link stays a link: its target gets the values.
 TEST(Kelvor, SaveWritesThroughASymbolicLink)
 {
-    CreateTestHost();
-    const std::string target = FolderOf(Host.configPath) + "target.ini";
-    const std::string link = FolderOf(Host.configPath) + "link.ini";
+    const std::string target = TestFolder() + "target.ini", link = TestFolder() + "link.ini";
     WriteWholeFile(target, "[Abrivel]\nWidth=300\n");
-    DeleteFileA(link.c_str());
     typedef BOOLEAN(WINAPI * MakeLink)(const char*, const char*, DWORD);
     MakeLink makeLink = (MakeLink)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
                                                         "CreateSymbolicLinkA");
     // 2: SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE, for a user without the privilege.
     if (!makeLink || (!makeLink(link.c_str(), target.c_str(), 2) &&
-                      !makeLink(link.c_str(), target.c_str(), 0))) {
-        DeleteFileA(target.c_str());
-        DestroyTestHost();
+                      !makeLink(link.c_str(), target.c_str(), 0)))
         GTEST_SKIP() << "no symbolic links here: error " << GetLastError();
-    }
     EXPECT_TRUE(SaveWidthTo(link.c_str(), 321));
     EXPECT_EQ(ReadFileText(target), "[Abrivel]\r\nWidth=321\r\n");
     EXPECT_TRUE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     DeleteFileA(link.c_str());
     DeleteFileA(target.c_str());
-    DestroyTestHost();
-}
-
-// Of a section named twice only the first counts, as the profile API reads it; the largest
-// number a value holds reads as itself.
-TEST(Kelvor, FirstSectionOfANameAndTheLargestNumber)
-{
-    CreateTestHost();
-    WriteWholeFile(Host.configPath, "[Abrivel]\nWidth=2147483647\n[Other]\n[Abrivel]\nWidth=2\nSnap=3\n");
-    ConfigCursor cursor;
-    OpenCFGr(Host.configPath, &cursor);
-    FindSection("Abrivel", 0, &cursor);
-    EXPECT_EQ(GetCFGInt("Width", 5, &cursor), 2147483647);
-    EXPECT_EQ(GetCFGInt("Snap", 5, &cursor), 5);
-    CloseCFGr(&cursor);
-    DestroyTestHost();
 }
 
 // A configuration beside the program wins; otherwise the user's application data, its folder
