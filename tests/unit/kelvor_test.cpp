@@ -274,6 +274,9 @@ TEST(Kelvor, SaveWritesThroughASymbolicLink)
     if (!makeLink || (!makeLink(link.c_str(), target.c_str(), 2) &&
                       !makeLink(link.c_str(), target.c_str(), 0)))
         GTEST_SKIP() << "no symbolic links here: error " << GetLastError();
+    // Wine 8's CreateSymbolicLink answers TRUE and makes nothing.
+    if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "CreateSymbolicLink made no link here";
     EXPECT_TRUE(SaveWidthTo(link.c_str(), 321));
     EXPECT_EQ(ReadFileText(target), "[Abrivel]\r\nWidth=321\r\n");
     EXPECT_TRUE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
