@@ -86,6 +86,18 @@ static bool FindWithExtension(char* path, int size, int nameEnd)
     return false;
 }
 
+// Under WOW64 a program from the 64-bit system folder starts in a folder it can see; elsewhere
+// the folder stays as derived.
+static void SeenWorkingFolder(char* folder)
+{
+    if (!State.wow64)
+        return;
+    char windowsFolder[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windowsFolder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        NativeFolderAsSeen(folder, windowsFolder);
+}
+
 // Under WOW64 a program that exists only in the 64-bit system folder is not found by its bare
 // name: it is tried once more as <Windows folder>\Sysnative\NAME, with the parameters it had.
 static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, DWORD outcome)
@@ -110,6 +122,7 @@ static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, D
     char folder[MAX_PATH + RUN_TEXT + EXTENSIONS_TEXT];
     GetWindowsDirectoryA(folder, MAX_PATH);
     WorkingFolderOf(path, folder, sizeof folder);
+    SeenWorkingFolder(folder);
     request->lpFile = path;
     request->lpDirectory = folder;
     return Execute(request);
@@ -137,6 +150,7 @@ static DWORD RunThroughShell(const char* typed, const char* verb)
     if (IsQuoted(text))
         Unquote(text);
     WorkingFolderOf(text, folder, sizeof folder);
+    SeenWorkingFolder(folder);
     request.lpDirectory = folder;
     request.fMask = SEE_MASK_DOENVSUBST | SEE_MASK_FLAG_NO_UI;
     request.nShow = SW_SHOWNORMAL;
@@ -154,6 +168,7 @@ static DWORD RunThroughShell(const char* typed, const char* verb)
         return outcome;
     GetWindowsDirectoryA(folder, MAX_PATH);
     WorkingFolderOf(file, folder, sizeof folder);
+    SeenWorkingFolder(folder);
     request.lpFile = file;
     request.lpDirectory = folder;
     outcome = Execute(&request);

@@ -82,3 +82,24 @@ bool IsBareName(const char* name)
             return false;
     return true;
 }
+
+// The folder a program from the 64-bit system folder starts in, as that program sees it:
+// "Sysnative" exists only for 32-bit programs, and the 64-bit one finds its own folder under the
+// name System32. That name passes this process's checks too, redirected to SysWOW64.
+void NativeFolderAsSeen(char* folder, const char* windowsFolder)
+{
+    int folderLength = lstrlenA(windowsFolder);
+    while (folderLength > 0 && windowsFolder[folderLength - 1] == '\\')
+        folderLength--;
+    int nativeLength = lstrlenA(NativeFolder);
+    if (folderLength == 0 || !SameStart(folder, windowsFolder, folderLength) ||
+        !SameStart(folder + folderLength, NativeFolder, nativeLength))
+        return;
+    char* rest = folder + folderLength + nativeLength;
+    if (*rest != '\0' && *rest != '\\')
+        return;
+    char* end = folder + folderLength;
+    for (const char* p = SystemFolder; *p; p++)
+        *end++ = *p;
+    MoveMemory(end, rest, lstrlenA(rest) + 1);
+}

@@ -22,6 +22,8 @@ int WholeCharacters(const char* text, int limit, unsigned codePage);
 // False, and mapped untouched, for any other text or when the result would not fit.
 bool MapSystemFolder(const char* text, const char* windowsFolder, char* mapped, int size);
 // A program name with no folder, drive or slash in it.
+// A working folder under <windows>\Sysnative, named as the 64-bit program it is for sees it.
+void NativeFolderAsSeen(char* folder, const char* windowsFolder);
 bool IsBareName(const char* name);
 
 int MinInt(int a, int b);

@@ -26,3 +26,4 @@ BOOL IsDBCSLeadByteEx(unsigned codePage, BYTE byte);
 }
 #endif
 #define CopyMemory(destination, source, length) memcpy((destination), (source), (length))
+#define MoveMemory(destination, source, length) memmove((destination), (source), (length))

@@ -43,6 +43,23 @@ TEST(MapSystemFolder, TypedPathsIntoSystem32GoThroughSysnative)
     EXPECT_STREQ(mapped, "untouched");
 }
 
+TEST(NativeFolderAsSeen, SysnativeIsSystem32ToTheProgram)
+{
+    const char* cases[][2] = {
+        {"C:\\windows\\Sysnative", "C:\\windows\\System32"},
+        {"c:\\WINDOWS\\sysnative\\OpenSSH", "c:\\WINDOWS\\System32\\OpenSSH"},
+        {"C:\\windows\\Sysnativex", "C:\\windows\\Sysnativex"},
+        {"C:\\windows", "C:\\windows"},
+        {"D:\\windows\\Sysnative", "D:\\windows\\Sysnative"},
+    };
+    for (auto& c : cases) {
+        char folder[MAX_PATH];
+        strcpy(folder, c[0]);
+        NativeFolderAsSeen(folder, "C:\\windows\\");
+        EXPECT_STREQ(folder, c[1]) << c[0];
+    }
+}
+
 TEST(IsBareName, OnlyNamesWithoutFolderDriveOrSlash)
 {
     EXPECT_TRUE(IsBareName("wsl"));
