@@ -1,6 +1,7 @@
 // Everything that is neither a dot command nor a web target goes to the Windows shell.
 #include "../plugin/state.h"
 #include "../host/kelvor.h"
+#include "../bar/bar.h"
 #include "command.h"
 #include "textrules.h"
 #include <shellapi.h>
@@ -31,11 +32,6 @@ static DWORD Execute(SHELLEXECUTEINFOA* request)
     SetLastError(0);
     ShellExecuteExA(request);
     return GetLastError();
-}
-
-static bool SeveralMonitors()
-{
-    return GetSystemMetrics(SM_CMONITORS) > 1;
 }
 
 // On one monitor the request is exactly what it always was; on several it names the bar's

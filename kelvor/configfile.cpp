@@ -94,6 +94,15 @@ void StripLongPrefix(char* path)
         MoveMemory(path, path + skip, lstrlenA(path + skip) + 1);
 }
 
+// The length of path's folder with its closing separator; 0 for a bare name.
+int FolderLength(const char* path)
+{
+    int length = lstrlenA(path);
+    while (length > 0 && path[length - 1] != '\\' && path[length - 1] != '/')
+        length--;
+    return length;
+}
+
 // The layout of a symbolic link's reparse data (the system's headers keep it to drivers).
 struct LinkReparseData {
     DWORD tag;
@@ -153,9 +162,7 @@ bool ReadLinkTarget(const char* path, char* target, int size)
     }
     // Relative to the link's own folder.
     char joined[2 * PATH_BYTES];
-    int folder = lstrlenA(path);
-    while (folder > 0 && path[folder - 1] != '\\' && path[folder - 1] != '/')
-        folder--;
+    int folder = FolderLength(path);
     if (folder + lstrlenA(named) >= (int)sizeof joined)
         return false;
     CopyMemory(joined, path, folder);
@@ -205,9 +212,7 @@ DWORD ResolveTarget(const char* path, char* target, int size)
 DWORD MakeTemporary(const char* target, char* temporary)
 {
     char folder[PATH_BYTES];
-    int length = lstrlenA(target);
-    while (length > 0 && target[length - 1] != '\\' && target[length - 1] != '/')
-        length--;
+    int length = FolderLength(target);
     if (length == 0) {
         lstrcpyA(folder, ".");
     } else {
