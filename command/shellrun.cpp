@@ -26,12 +26,14 @@ static bool IsNotFound(DWORD error)
            error == ERROR_INVALID_NAME;
 }
 
-// Judged by the last-error value alone: the Boolean result of ShellExecuteExA is not consulted.
+// Judged by the last-error value alone, except under WOW64: there a program of the 64-bit folder
+// that the shell did start can leave "not found" behind, and would run twice.
 static DWORD Execute(SHELLEXECUTEINFOA* request)
 {
     SetLastError(0);
-    ShellExecuteExA(request);
-    return GetLastError();
+    BOOL started = ShellExecuteExA(request);
+    DWORD error = GetLastError();
+    return started && State.wow64 ? 0 : error;
 }
 
 // On one monitor the request is exactly what it always was; on several it names the bar's

@@ -2,7 +2,8 @@
 # The archive as a Windows user gets it: unpacked into %LOCALAPPDATA%\Programs\OrvelCmd of a
 # new Wine prefix, the host started from there on a display of its own. The driver, run in that
 # prefix, must see the bar and start Notepad by typing into it. The prefix is removed afterwards.
-# FOLDER_NAME, if given, replaces the folder's last name "OrvelCmd" (a name in any script).
+# FOLDER_NAME, if given, replaces the folder's last name "OrvelCmd" (a name in any script) and
+# names the profile that holds the user's application data.
 #   fresh_prefix.sh SOURCE_FOLDER DRIVER WORK_FOLDER [FOLDER_NAME]
 set -euo pipefail
 source=$1
@@ -49,6 +50,7 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 
 # Wine shows the Unix root as drive Z:; the log stays outside the prefix for a failure report.
 log=$work/host.log
+[ $# -lt 4 ] || export ORVEL_RELEASE_PROFILE=$name
 if ! ORVEL_RELEASE_FOLDER="C:\\users\\$user\\AppData\\Local\\Programs\\$name" \
      ORVEL_RELEASE_LOG="Z:${log//\//\\}" wine "$driver"; then
   echo "host log:"

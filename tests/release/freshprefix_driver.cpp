@@ -33,29 +33,63 @@ void CloseNotepad(HWND notepad)
     if (process)
         CloseHandle(process);
 }
+
+// Starts the unpacked host and waits for its bar; null, with the failure recorded, if none came.
+HWND StartHost(const std::string& folder, const std::string& log, ProgramRun* host)
+{
+    std::string line = "\"" + folder + "\\OrvelCmd.exe\" --log \"" + log + "\"";
+    if (!StartProgram(line, folder, host)) {
+        ADD_FAILURE() << "error " << GetLastError();
+        return NULL;
+    }
+    HWND bar = NULL;
+    WaitUntil([&] {
+        bar = WaitForProcessWindow(host->id, "Abrivel", 0);
+        return bar || WaitForSingleObject(host->process, 0) == WAIT_OBJECT_0;
+    }, 60000);
+    if (!bar) {
+        DWORD code = WaitForExit(host, 0);
+        EndProgram(host);
+        ADD_FAILURE() << "no bar of the host's process; host "
+                      << (code == STILL_ACTIVE ? "still runs" : "ended with " + std::to_string(code));
+    }
+    return bar;
+}
+
+// With ORVEL_RELEASE_PROFILE, the user's application data lies in a profile of that name, as
+// Windows keeps it for a user so named; the configuration must be kept there.
+std::string ApplicationDataIn(const std::string& profile)
+{
+    std::string folder = "C:\\users\\" + profile;
+    for (const char* part : {"", "\\AppData", "\\AppData\\Roaming"})
+        CreateDirectoryA((folder + part).c_str(), NULL);
+    folder += "\\AppData\\Roaming";
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                      0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return "";
+    LONG stored = RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, (const BYTE*)folder.c_str(),
+                                 (DWORD)folder.size() + 1);
+    RegCloseKey(key);
+    return stored == ERROR_SUCCESS ? folder : "";
+}
 }  // namespace
 
 TEST(UnpackedArchive, HostShowsTheBarOnTopAndATypedProgramStarts)
 {
     std::string folder = Setting("ORVEL_RELEASE_FOLDER");
     std::string log = Setting("ORVEL_RELEASE_LOG");
+    std::string profile = Setting("ORVEL_RELEASE_PROFILE");
     ASSERT_FALSE(folder.empty()) << "ORVEL_RELEASE_FOLDER names the unpacked archive";
     ASSERT_EQ(NULL, VisibleNotepad()) << "Notepad runs before anything was typed";
+    std::string appData;
+    if (!profile.empty())
+        ASSERT_FALSE((appData = ApplicationDataIn(profile)).empty()) << profile;
 
     ProgramRun host = {};
-    std::string line = "\"" + folder + "\\OrvelCmd.exe\" --log \"" + log + "\"";
-    ASSERT_TRUE(StartProgram(line, folder, &host)) << "error " << GetLastError();
-    HWND bar = NULL;
-    WaitUntil([&] {
-        bar = WaitForProcessWindow(host.id, "Abrivel", 0);
-        return bar || WaitForSingleObject(host.process, 0) == WAIT_OBJECT_0;
-    }, 60000);
-    if (!bar) {
-        DWORD code = WaitForExit(&host, 0);
-        EndProgram(&host);
-        FAIL() << "no bar of the host's process; host " << (code == STILL_ACTIVE ? "still runs"
-                                                            : "ended with " + std::to_string(code));
-    }
+    HWND bar = StartHost(folder, log, &host);
+    ASSERT_NE(bar, nullptr);
     // Where the guide says it is: the top left corner of the screen, above other windows.
     RECT place;
     GetWindowRect(bar, &place);
@@ -70,5 +104,15 @@ TEST(UnpackedArchive, HostShowsTheBarOnTopAndATypedProgramStarts)
     if (notepad)
         CloseNotepad(notepad);
     EXPECT_EQ((DWORD)STILL_ACTIVE, WaitForExit(&host, 0)) << "the host ended by itself";
+
+    // Collapsed, the bar keeps that in its configuration, and the next start shows it so.
+    SendMessageA(bar, WM_CLOSE, 0, 0);
+    EndProgram(&host);
+    if (!appData.empty())
+        EXPECT_NE(GetFileAttributesA((appData + "\\OrvelCmd\\OrvelCmd.ini").c_str()),
+                  INVALID_FILE_ATTRIBUTES) << appData;
+    ASSERT_NE(bar = StartHost(folder, log, &host), nullptr);
+    GetWindowRect(bar, &place);
+    EXPECT_LT(place.right - place.left, 50) << "the bar starts collapsed";
     EndProgram(&host);
 }

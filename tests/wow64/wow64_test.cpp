@@ -5,10 +5,7 @@
 #include "harness/imports.h"
 #include "harness/launch.h"
 
-// Off until it passes: in Wine's 64-bit prefix a typed System32 path started the program through
-// Sysnative, yet both attempts left ERROR_FILE_NOT_FOUND behind, so the line showed "not found"
-// and the program ran twice. Whether Wine or the module is to blame is not known yet.
-TEST_F(ModuleTest, DISABLED_System32PathsAndBareNamesReachThe64BitFolder)
+TEST_F(ModuleTest, System32PathsAndBareNamesReachThe64BitFolder)
 {
     BOOL wow64 = FALSE;
     ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64) && wow64) << "run in a 64-bit prefix";
