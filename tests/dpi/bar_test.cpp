@@ -1,27 +1,12 @@
-// The real bar at high DPI. The prefix's LogPixels is 144, and this process declares itself aware
-// of each monitor's DPI, as OrvelCmd.exe does: the bar starts at 144. Wine sends no
-// WM_DPICHANGED of its own, so the tests send it.
+// The real bar at high DPI. The prefix's LogPixels is 144, and this process is aware of it, as
+// OrvelCmd.exe is: the bar starts at 144. Wine sends no WM_DPICHANGED of its own, so the tests
+// send it.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
+#include "aware.h"
 #include "bar/bar.h"  // WM_DPICHANGED where the headers lack it
 
 namespace {
-DWORD AwarenessError;
-// Before any window exists. Per-monitor version 2 where the platform knows it, else version 1,
-// else aware of the system's DPI (which is all the start at 144 needs).
-const bool Aware = [] {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    auto set = (BOOL(WINAPI*)(HANDLE))(void*)GetProcAddress(user32, "SetProcessDpiAwarenessContext");
-    if (set && (set((HANDLE)-4) || set((HANDLE)-3)))
-        return true;
-    AwarenessError = GetLastError();
-    auto systemAware = (BOOL(WINAPI*)())(void*)GetProcAddress(user32, "SetProcessDPIAware");
-    auto isAware = (BOOL(WINAPI*)())(void*)GetProcAddress(user32, "IsProcessDPIAware");
-    if (systemAware)
-        systemAware();
-    return isAware && isAware();
-}();
-
 int At(int value, int dpi) { return MulDiv(value, dpi, 96); }
 
 int Stored(const char* key)
