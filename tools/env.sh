@@ -145,30 +145,48 @@ stop_wineserver() { wineserver -k 2>/dev/null || true; }
 #   process is 64-bit, asks XRandR (whose 32-bit library is not installed) and finds one monitor.
 environment_prefix() { echo "$build/wineprefix-$1"; }
 
-start_environments() {
-  local plain=$WINEPREFIX outer
-  export WINEPREFIX
-  WINEPREFIX=$(environment_prefix dpi)
+# Gives the prefix $WINEPREFIX the DPI $1, as a user's display setting would; its server is
+# started again, since it reads the setting when it starts.
+set_prefix_dpi() {
   make_prefix
   for key in 'HKCU\Control Panel\Desktop' \
              'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 ||
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
       echo "tools/env.sh: LogPixels not set under $key" >&2
   done
   wineserver -k 2>/dev/null || true
   wineserver -w
   start_wineserver
+}
 
+# Starts a display of two monitors, the second right of the first: $monitor_screens, Xephyr
+# nested in an Xvfb of its own; sets ORVEL_MONITORS_DISPLAY.
+monitor_screens=(1024x768 800x600)
+start_two_monitors() {
+  local outer
   outer=$(free_display_number)
   Xvfb ":$outer" -screen 0 1900x800x24 -nolisten tcp >/dev/null 2>&1 &
   outer_pid=$!
   wait_for_display "$outer"
   ORVEL_MONITORS_DISPLAY=:$(free_display_number $((outer + 1)))
   export ORVEL_MONITORS_DISPLAY
-  DISPLAY=:$outer Xephyr "$ORVEL_MONITORS_DISPLAY" +xinerama -screen 1024x768 -screen 800x600 \
-    -nolisten tcp >/dev/null 2>&1 &
+  DISPLAY=:$outer Xephyr "$ORVEL_MONITORS_DISPLAY" +xinerama -screen "${monitor_screens[0]}" \
+    -screen "${monitor_screens[1]}" -nolisten tcp >/dev/null 2>&1 &
   xephyr_pid=$!
   wait_for_display "${ORVEL_MONITORS_DISPLAY#:}"
+}
+stop_two_monitors() {
+  [ -n "${xephyr_pid:-}" ] && kill "$xephyr_pid" 2>/dev/null
+  [ -n "${outer_pid:-}" ] && kill "$outer_pid" 2>/dev/null
+  true
+}
+
+start_environments() {
+  local plain=$WINEPREFIX
+  export WINEPREFIX
+  WINEPREFIX=$(environment_prefix dpi)
+  set_prefix_dpi 144
+  start_two_monitors
   WINEPREFIX=$(environment_prefix monitors)
   make_prefix
   DISPLAY=$ORVEL_MONITORS_DISPLAY start_wineserver
@@ -178,7 +196,5 @@ start_environments() {
 stop_environments() {
   local name
   for name in dpi monitors; do WINEPREFIX=$(environment_prefix $name) stop_wineserver; done
-  [ -n "${xephyr_pid:-}" ] && kill "$xephyr_pid" 2>/dev/null
-  [ -n "${outer_pid:-}" ] && kill "$outer_pid" 2>/dev/null
-  true
+  stop_two_monitors
 }

@@ -3,7 +3,9 @@
 // (left top width height [opacity], screen pixels) into the output folder and waits for
 // "<name>.done". A scene with an opacity is taken twice, the bar hidden and shown ("<name>-under"
 // first), for the tool to lay the bar over what is behind it at that opacity.
-//   scenes <output folder> <program folder>
+//   scenes <output folder> <program folder> [hidpi | monitors]
+// With a third argument only that scene is set up: "hidpi" on a display at 150 %, "monitors" on
+// a display of two monitors, whose picture covers the whole virtual screen.
 // The program folder holds OrvelCmd.exe, OrvelCmd.plg and kelvor.dll; each scene writes its
 // OrvelCmd.ini there (portable use) before it starts the program.
 #include <windows.h>
@@ -61,7 +63,9 @@ RECT Union(RECT a, RECT b)
 void Photograph(const char* name, RECT r, int opacity = -1)
 {
     PumpMessages(600);  // let every window finish painting
-    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    RECT screen = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                   top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     IntersectRect(&r, &r, &screen);
     std::string base = outFolder + name;
     DeleteFileA((base + ".done").c_str());
@@ -171,16 +175,78 @@ HWND WaitForBox(const char* caption)
         Fail("the expected dialog did not appear");
     return found;
 }
+// The bar at 150 %, its history list opened: text, button and list drawn for that size.
+void HighDpiScene()
+{
+    WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", "calc"});
+    HWND bar = StartHost("[Abrivel]\r\nXPos=60\r\nYPos=40\r\nWidth=420\r\n");
+    PostMessageA(FindWindowExA(bar, NULL, "ComboBox", NULL), CB_SHOWDROPDOWN, TRUE, 0);
+    HWND list = WaitForProcessWindow(host.id, "ComboLBox", 10000);
+    if (!list)
+        Fail("the history list did not open");
+    Photograph("hidpi", Padded(Union(WindowRectOf(bar), WindowRectOf(list))));
+    StopHost();
+}
+
+// Without a desktop of Wine's own, what no window covers is the display's bare root: a plain
+// window stands in for the wallpaper.
+HWND Wallpaper()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.hbrBackground = CreateSolidBrush(RGB(58, 110, 165));
+    windowClass.lpszClassName = "ScenesWallpaper";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, windowClass.lpszClassName, "",
+                           WS_POPUP | WS_VISIBLE, GetSystemMetrics(SM_XVIRTUALSCREEN),
+                           GetSystemMetrics(SM_YVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CYVIRTUALSCREEN), NULL, NULL,
+                           windowClass.hInstance, NULL);
+}
+
+// Notepad on the first monitor, the bar on the second with its history list opened.
+void MonitorsScene()
+{
+    if (GetSystemMetrics(SM_CMONITORS) != 2)
+        Fail("the display has no two monitors");
+    HWND wallpaper = Wallpaper();
+    HWND window = StartNotepad(60, 60);
+    SetWindowPos(wallpaper, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", "calc"});
+    HWND bar = StartHost("[Abrivel]\r\nXPos=1124\r\nYPos=60\r\nWidth=420\r\n");
+    PostMessageA(FindWindowExA(bar, NULL, "ComboBox", NULL), CB_SHOWDROPDOWN, TRUE, 0);
+    if (!WaitForProcessWindow(host.id, "ComboLBox", 10000))
+        Fail("the history list did not open");
+    // The tray's icons stand in a window of their own on such a display; a taskbar would hold them.
+    HWND tray = FindWindowA(NULL, "Wine System Tray");
+    if (tray)
+        ShowWindow(tray, SW_HIDE);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    Photograph("monitors", {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+    StopHost();
+    EndProgram(&notepad);
+    DestroyWindow(wallpaper);
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: scenes <output folder> <program folder>\n");
+    const std::string only = argc == 4 ? argv[3] : "";
+    if ((argc != 3 && argc != 4) || (argc == 4 && only != "hidpi" && only != "monitors")) {
+        fprintf(stderr, "usage: scenes <output folder> <program folder> [hidpi | monitors]\n");
         return 2;
     }
     outFolder = std::string(argv[1]) + "\\";
     programFolder = std::string(argv[2]) + "\\";
+    if (!only.empty()) {
+        only == "hidpi" ? HighDpiScene() : MonitorsScene();
+        Mark("finished");
+        return 0;
+    }
     const char* placed = "[Abrivel]\r\nXPos=60\r\nYPos=40\r\nWidth=420\r\n";
 
     // The bar on the desktop, in front of a window's text and across its edge.
