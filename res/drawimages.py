@@ -5,7 +5,7 @@ button100.bmp, button101.bmp, button102.bmp: 13 x 13, 8 bits per pixel, 256-colo
 A grey bevelled round knob on the button-face grey, with a light in its centre: grey (collapsed),
 light cyan (input line focused), pale blue (otherwise).
 button110..112, button120..122, button130..132.bmp: the same knob drawn at 16, 20 and 26 pixels,
-for 125, 150 and 200 %.
+for 125, 150 and 200 %; 4 bits per pixel, a table of the five colours it uses.
 orvelcmd.ico: one 32 x 32 image of 16 colours (the module's class icon).
 hostapp.ico: the host program's icon, at 16, 20, 24, 32 and 48 pixels, so that the notification
 area and the title bars get an image drawn at their own size at any DPI; its 32 x 32 image is the
@@ -149,11 +149,35 @@ def write_ico16(path, sizes=(32,)):
         f.write(directory + b"".join(images))
 
 
+def write_bmp4(path, pixels, width, height):
+    """A knob has five colours: 4 bits a pixel and a table of just those keep the module small."""
+    palette = []
+    for row in pixels:
+        for p in row:
+            if p not in palette:
+                palette.append(p)
+    assert len(palette) <= 16
+    stride = ((width * 4 + 31) // 32) * 4
+    data = bytearray()
+    for row in reversed(pixels):  # bottom-up
+        indexes = [palette.index(p) for p in row] + [0]
+        line = bytes(indexes[i] << 4 | indexes[i + 1] for i in range(0, width, 2))
+        data += line + b"\0" * (stride - len(line))
+    colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(data), 2835, 2835,
+                       len(palette), 0)
+    offset = 14 + len(info) + len(colours)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    with open(path, "wb") as f:
+        f.write(header + info + colours + data)
+
+
 def main():
     for size, first in BUTTON_SETS.items():
         for index, centre in enumerate(CENTRES.values()):
             pixels = [[knob_pixel(x, y, size, centre) for x in range(size)] for y in range(size)]
-            write_bmp8(os.path.join(HERE, "button%d.bmp" % (first + index)), pixels, size, size)
+            write = write_bmp8 if size == 13 else write_bmp4
+            write(os.path.join(HERE, "button%d.bmp" % (first + index)), pixels, size, size)
     write_ico16(os.path.join(HERE, "orvelcmd.ico"))
     write_ico16(os.path.join(HERE, "hostapp.ico"), HOST_ICON_SIZES)
 
