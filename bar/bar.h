@@ -51,6 +51,7 @@ void FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
 
 // Several monitors: where a dragged bar may go, what it snaps to, and a bar on no monitor.
 bool SeveralMonitors();
+POINT MessagePoint(LPARAM lParam);   // the screen point of a message
 bool SnapWorkArea(int x, int y, int width, RECT* work);
 void KeepDragOnMonitors(int* x, int* y);
 void KeepBarOnAMonitor();

@@ -17,7 +17,8 @@ void ShowBarMenu(HWND window, LPARAM lParam)
         AppendMenuA(menu, MF_STRING, IDM_MINIMIZE, "Minimize");
     AppendMenuA(menu, MF_STRING, IDM_PROPERTIES, "Properties");
     // Flags 0: the chosen item comes back to the bar as WM_COMMAND.
-    TrackPopupMenuEx(menu, 0, LOWORD(lParam), HIWORD(lParam), window, NULL);
+    POINT at = MessagePoint(lParam);
+    TrackPopupMenuEx(menu, 0, at.x, at.y, window, NULL);
     DestroyMenu(menu);
 }
 

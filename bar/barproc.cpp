@@ -119,7 +119,7 @@ LRESULT CALLBACK BarWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         FollowDpiChange(window, wParam, lParam);
         return 0;
     case WM_NCHITTEST:
-        return HitTestGrip(DefWindowProcA(window, message, wParam, lParam), LOWORD(lParam));
+        return HitTestGrip(DefWindowProcA(window, message, wParam, lParam), MessagePoint(lParam).x);
     case WM_COMMAND:
         if (HIWORD(wParam) == CBN_DROPDOWN)
             FillHistoryList((HWND)lParam);

@@ -42,6 +42,19 @@ int Clamp(int value, int low, int high)
 
 bool SeveralMonitors() { return GetSystemMetrics(SM_CMONITORS) > 1; }
 
+// A monitor left of or above the primary one has negative coordinates, which the words of a
+// message's point carry as signed. On one monitor, and for the keyboard's menu point (-1, -1),
+// they stay the unsigned words they always were.
+POINT MessagePoint(LPARAM lParam)
+{
+    POINT point = {LOWORD(lParam), HIWORD(lParam)};
+    if (SeveralMonitors() && lParam != (LPARAM)-1) {
+        point.x = (short)LOWORD(lParam);
+        point.y = (short)HIWORD(lParam);
+    }
+    return point;
+}
+
 bool SnapWorkArea(int x, int y, int width, RECT* work)
 {
     if (!SeveralMonitors())

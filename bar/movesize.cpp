@@ -22,8 +22,10 @@ LRESULT HitTestGrip(LRESULT hitCode, int screenX)
 {
     POINT point = {screenX, 0};
     ScreenToClient(State.bar, &point);
-    // The two rightmost columns act as a sizing border; the bar has no frame of its own.
-    if (State.width - 3 < point.x && point.x < State.width)
+    // The columns right of the combo box (two at 96 DPI) act as a sizing border; the bar has no
+    // frame of its own.
+    int strip = Scale(COMBO_MARGIN) - Scale(BUTTON_AREA_WIDTH);
+    if (State.width - strip - 1 < point.x && point.x < State.width)
         return HTRIGHT;
     return hitCode;
 }

@@ -26,6 +26,11 @@ int ExpectSizesAt(int dpi)
     EXPECT_EQ(combo.left, At(22, dpi)) << dpi;
     EXPECT_EQ(combo.top, At(2, dpi)) << dpi;
     EXPECT_EQ(combo.right - combo.left, width - At(24, dpi)) << dpi;
+    // The sizing border is what the combo box leaves free at the right.
+    int strip = At(24, dpi) - At(22, dpi);
+    auto hit = [&](int x) { return SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(x, bar.top + 1)); };
+    EXPECT_EQ(hit(bar.right - strip), HTRIGHT) << dpi;
+    EXPECT_NE(hit(bar.right - strip - 1), HTRIGHT) << dpi;
     return height;
 }
 

@@ -83,3 +83,11 @@ TEST_F(MonitorsTest, StartsWhereStoredOnTheSecondMonitorAndSnapsToItsEdges)
     EXPECT_EQ(Drag(1300, 590 - h, 0, 5).y, 600 - h);         // second's bottom
     EXPECT_EQ(Drag(1300, 580 - h, 0, 5).y, 585 - h);         // too far to snap
 }
+
+TEST_F(MonitorsTest, RightEdgeSizesLeftOfTheMainMonitorToo)
+{
+    // Negative coordinates, as on a monitor left of the main one: the hit test reads them signed.
+    ASSERT_NO_FATAL_FAILURE(Start(100, 100));
+    SetWindowPos(BarWindow(), NULL, -400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(-1, 101)), HTRIGHT);
+}
