@@ -25,7 +25,8 @@ DARK_EDGE = (128, 128, 128)
 KNOB = (160, 160, 160)
 CENTRES = {100: (128, 128, 128), 101: (128, 255, 255), 102: (160, 192, 255)}
 # Resource id of the first image of each size; the three centres follow in the order above.
-BUTTON_SETS = {13: 100, 16: 110, 20: 120, 26: 130}
+BUTTON_SIZE = 13
+BUTTON_SETS = {BUTTON_SIZE: 100, 16: 110, 20: 120, 26: 130}
 HOST_ICON_SIZES = (16, 20, 24, 32, 48)
 
 
@@ -47,20 +48,29 @@ def knob_pixel(x, y, size, centre):
     return KNOB
 
 
-def write_bmp8(path, pixels, width, height):
+def write_bmp(path, pixels, width, height, bits):
+    """bits 8: a 256-colour table, as the 13-pixel images always had. bits 4: a table of just the
+    colours used (a knob has five), which keeps the module small."""
     palette = []
     for row in pixels:
         for p in row:
             if p not in palette:
                 palette.append(p)
-    table = palette + [(0, 0, 0)] * (256 - len(palette))
-    stride = (width + 3) & ~3
+    assert len(palette) <= 1 << bits
+    table = palette + [(0, 0, 0)] * (256 - len(palette)) if bits == 8 else palette
+    stride = ((width * bits + 31) // 32) * 4
     data = bytearray()
     for row in reversed(pixels):  # bottom-up
-        line = bytes(palette.index(p) for p in row)
-        data += line + b"\0" * (stride - width)
+        indexes = [palette.index(p) for p in row]
+        if bits == 4:
+            indexes.append(0)
+            line = bytes(indexes[i] << 4 | indexes[i + 1] for i in range(0, width, 2))
+        else:
+            line = bytes(indexes)
+        data += line + b"\0" * (stride - len(line))
     colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in table)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(data), 2835, 2835, 256, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 0, len(data), 2835, 2835,
+                       len(table), 0)
     offset = 14 + len(info) + len(colours)
     header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
     with open(path, "wb") as f:
@@ -149,35 +159,12 @@ def write_ico16(path, sizes=(32,)):
         f.write(directory + b"".join(images))
 
 
-def write_bmp4(path, pixels, width, height):
-    """A knob has five colours: 4 bits a pixel and a table of just those keep the module small."""
-    palette = []
-    for row in pixels:
-        for p in row:
-            if p not in palette:
-                palette.append(p)
-    assert len(palette) <= 16
-    stride = ((width * 4 + 31) // 32) * 4
-    data = bytearray()
-    for row in reversed(pixels):  # bottom-up
-        indexes = [palette.index(p) for p in row] + [0]
-        line = bytes(indexes[i] << 4 | indexes[i + 1] for i in range(0, width, 2))
-        data += line + b"\0" * (stride - len(line))
-    colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(data), 2835, 2835,
-                       len(palette), 0)
-    offset = 14 + len(info) + len(colours)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    with open(path, "wb") as f:
-        f.write(header + info + colours + data)
-
-
 def main():
     for size, first in BUTTON_SETS.items():
         for index, centre in enumerate(CENTRES.values()):
             pixels = [[knob_pixel(x, y, size, centre) for x in range(size)] for y in range(size)]
-            write = write_bmp8 if size == 13 else write_bmp4
-            write(os.path.join(HERE, "button%d.bmp" % (first + index)), pixels, size, size)
+            write_bmp(os.path.join(HERE, "button%d.bmp" % (first + index)), pixels, size, size,
+                      8 if size == BUTTON_SIZE else 4)
     write_ico16(os.path.join(HERE, "orvelcmd.ico"))
     write_ico16(os.path.join(HERE, "hostapp.ico"), HOST_ICON_SIZES)
 

@@ -1,18 +1,14 @@
 // The host's options dialog at 144 DPI, in a process aware of it as OrvelCmd.exe is: the shell's
 // dialog font, and with it every control, at the size the DPI asks for.
 #include "harness/testhost.h"
-#include "hostapp/hostapp.h"
+#include "hostapp/shared.h"
 #include "aware.h"
 
 TEST_F(ModuleTest, OptionsDialogIsLaidOutInTheFontOfTheDpi)
 {
     ASSERT_TRUE(Aware) << "the process could not be made DPI-aware: " << AwarenessError;
     char problem[512];
-    ASSERT_TRUE(LoadKelvor(BinFolder().c_str(), problem, sizeof problem)) << problem;
-    App.instance = GetModuleHandleA(NULL);
-    App.window = Host.mainWindow;
-    App.info = Host.GetPluginInfo();
-    lstrcpynA(App.configPath, Host.configPath, MAX_PATH);
+    ASSERT_TRUE(ActAsHostProgram(problem, sizeof problem)) << problem;
 
     WhenWindowAppears("#32770", [](HWND dialog) {
         LOGFONTA font = {};

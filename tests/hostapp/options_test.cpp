@@ -140,13 +140,8 @@ protected:
     void SetUp() override
     {
         ModuleTest::SetUp();
-        // The kelvor.dll in BinFolder() that this test links, found as the host program finds it.
         char problem[512];
-        ASSERT_TRUE(LoadKelvor(BinFolder().c_str(), problem, sizeof problem)) << problem;
-        App.instance = GetModuleHandleA(NULL);
-        App.window = Host.mainWindow;
-        App.info = Host.GetPluginInfo();
-        lstrcpynA(App.configPath, Host.configPath, MAX_PATH);
+        ASSERT_TRUE(ActAsHostProgram(problem, sizeof problem)) << problem;
         lstrcpynA(App.programPath, ProgramPath, MAX_PATH);
         App.hotkey = 0;
         App.dryRun = false;

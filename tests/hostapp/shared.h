@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <string>
 #include "harness/testhost.h"
+#include "hostapp/hostapp.h"
 
 const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -29,4 +30,17 @@ inline std::string RunValue()
         RegCloseKey(key);
     }
     return type == REG_SZ ? value : "(none)";
+}
+
+// The test host stands in for the host program's window, plug-in and configuration, with the
+// kelvor.dll in BinFolder() found as the program finds it; false, with the reason, if it is not.
+inline bool ActAsHostProgram(char* problem, int size)
+{
+    if (!LoadKelvor(BinFolder().c_str(), problem, size))
+        return false;
+    App.instance = GetModuleHandleA(NULL);
+    App.window = Host.mainWindow;
+    App.info = Host.GetPluginInfo();
+    lstrcpynA(App.configPath, Host.configPath, MAX_PATH);
+    return true;
 }
