@@ -4,16 +4,9 @@
 #pragma once
 #include <windows.h>
 
-inline DWORD AwarenessError;
 inline const bool Aware = [] {
     HMODULE user32 = GetModuleHandleA("user32.dll");
     auto set = (BOOL(WINAPI*)(HANDLE))(void*)GetProcAddress(user32, "SetProcessDpiAwarenessContext");
-    if (set && (set((HANDLE)-4) || set((HANDLE)-3)))
-        return true;
-    AwarenessError = GetLastError();
     auto systemAware = (BOOL(WINAPI*)())(void*)GetProcAddress(user32, "SetProcessDPIAware");
-    auto isAware = (BOOL(WINAPI*)())(void*)GetProcAddress(user32, "IsProcessDPIAware");
-    if (systemAware)
-        systemAware();
-    return isAware && isAware();
+    return (set && (set((HANDLE)-4) || set((HANDLE)-3))) || (systemAware && systemAware());
 }();

@@ -9,13 +9,6 @@
 namespace {
 int At(int value, int dpi) { return MulDiv(value, dpi, 96); }
 
-int Stored(const char* key)
-{
-    int value = -12345;
-    GetConfigInt(key, &value);
-    return value;
-}
-
 // Every size of the open bar is its size at 96 scaled to dpi; the bar's height, for comparing.
 int ExpectSizesAt(int dpi)
 {
@@ -36,7 +29,7 @@ int ExpectSizesAt(int dpi)
 
 void Start(bool collapsed = false)
 {
-    ASSERT_TRUE(Aware) << "the process could not be made DPI-aware: " << AwarenessError;
+    ASSERT_TRUE(Aware) << "the process could not be made aware of the DPI";
     SetConfigInt("XPos", 100);
     SetConfigInt("YPos", 100);
     SetConfigInt("Width", 400);
@@ -60,21 +53,21 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
     int at144 = ExpectSizesAt(144);
     ChangeDpi(192);
     int at192 = ExpectSizesAt(192);
-    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(StoredInt("Width"), 400);
     EXPECT_GT(at192, at144);
     EXPECT_EQ(BarRect().left, 100) << "the bar takes the suggested place";
 
     // Collapsed at 192, then at 96, then opened: the width at 96 is what it was.
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 192));
-    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(StoredInt("Width"), 400);
     ChangeDpi(96);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 96));
-    EXPECT_EQ(Stored("Minimize"), 1);
+    EXPECT_EQ(StoredInt("Minimize"), 1);
     SendMessageA(BarWindow(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     int at96 = ExpectSizesAt(96);
-    EXPECT_EQ(Stored("Width"), 400);
-    EXPECT_EQ(Stored("Minimize"), 0);
+    EXPECT_EQ(StoredInt("Width"), 400);
+    EXPECT_EQ(StoredInt("Minimize"), 0);
     EXPECT_GE(at144 * 10, at96 * 14) << at144 << " against " << at96;
     EXPECT_EQ(SendMessageA(ComboBox(), WM_GETFONT, 0, 0), (LRESULT)GetStockObject(ANSI_VAR_FONT))
         << "at 96 the bar's font is the one it always had";

@@ -6,7 +6,7 @@
 
 TEST_F(ModuleTest, OptionsDialogIsLaidOutInTheFontOfTheDpi)
 {
-    ASSERT_TRUE(Aware) << "the process could not be made DPI-aware: " << AwarenessError;
+    ASSERT_TRUE(Aware) << "the process could not be made aware of the DPI";
     char problem[512];
     ASSERT_TRUE(ActAsHostProgram(problem, sizeof problem)) << problem;
 

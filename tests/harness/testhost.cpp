@@ -316,6 +316,13 @@ bool GetConfigInt(const char* keyName, int* value)
     return true;
 }
 
+int StoredInt(const char* keyName)
+{
+    int value = -12345;
+    GetConfigInt(keyName, &value);
+    return value;
+}
+
 void ClearConfig()
 {
     WritePrivateProfileStringA(NULL, NULL, NULL, Host.configPath);

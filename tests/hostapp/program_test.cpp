@@ -5,7 +5,6 @@
 #include "hostrun.h"
 #include "shared.h"
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 namespace {
 
@@ -266,49 +265,6 @@ TEST_F(HostProgram, ExitFromTheCommandLine)
     EXPECT_NE(MessageBoxText(box).find("does not run in this session"), std::string::npos);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(WaitForExit(&second.program, 20000), 1u);
-}
-
-// Every module of the running host is a system one or one of the program's own three files.
-TEST_F(HostProgram, ModulesComeFromTheSystemOrTheProgramsFolder)
-{
-    std::string folder = HostFolder("modules");
-    Start(folder);
-    char system[MAX_PATH], windows[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    const std::string allowed[] = {Lower(system) + "\\", Lower(windows) + "\\winsxs\\",
-                                   Lower(windows) + "\\syswow64\\"};
-    const std::string own[] = {Lower(folder + "OrvelCmd.exe"), Lower(folder + "OrvelCmd.plg"),
-                               Lower(folder + "kelvor.dll")};
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, first.program.id);
-    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
-    MODULEENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    int owned = 0;
-    for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry)) {
-        std::string path = Lower(entry.szExePath);
-        bool mine = std::find(std::begin(own), std::end(own), path) != std::end(own);
-        owned += mine;
-        bool fromSystem = std::any_of(std::begin(allowed), std::end(allowed),
-                                      [&](const std::string& p) { return path.rfind(p, 0) == 0; });
-        EXPECT_TRUE(mine || fromSystem) << path;
-    }
-    CloseHandle(snapshot);
-    EXPECT_EQ(owned, 3);
-}
-
-// Without a configuration beside the program it is kept in the application data; a start that
-// finds the folder there, made by a start before, uses it.
-TEST_F(HostProgram, SecondStartInTheApplicationData)
-{
-    char appData[MAX_PATH];
-    ASSERT_TRUE(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH));
-    const std::string config = std::string(appData) + "\\OrvelCmd";
-    CreateDirectoryA(config.c_str(), NULL);
-    std::string folder = HostFolder("installed");
-    DeleteFileA((folder + "OrvelCmd.ini").c_str());
-    Start(folder);
-    EXPECT_NE(WaitForLogLine(first, "configuration " + config + "\\OrvelCmd.ini"), "");
 }
 
 }  // namespace

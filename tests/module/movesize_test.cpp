@@ -1,18 +1,11 @@
 // Moving the real bar with the mouse, snapping it to the work area, and sizing it from its right
 // edge. The display is 1024 x 768 with no taskbar, so the work area is the whole screen.
 #include "harness/testhost.h"
+#include "harness/barpixels.h"
 
 namespace {
 const int SCREEN_W = 1024;
 const int SCREEN_H = 768;
-
-RECT BarRect()
-{
-    RECT rect;
-    SetRectEmpty(&rect);
-    GetWindowRect(BarWindow(), &rect);
-    return rect;
-}
 
 int BarWidth() { RECT r = BarRect(); return r.right - r.left; }
 int BarHeight() { RECT r = BarRect(); return r.bottom - r.top; }

@@ -4,13 +4,6 @@
 #include "harness/barpixels.h"
 
 namespace {
-int Stored(const char* key)
-{
-    int value = -12345;
-    GetConfigInt(key, &value);
-    return value;
-}
-
 int h = 0;  // the bar's height
 
 void Start(int x, int y, int snap = 0)
@@ -50,44 +43,40 @@ TEST_F(MonitorsTest, BarOnNoMonitorGoesToTheNearestWorkAreaAndKeepsItsStoredPlac
     EXPECT_EQ(BarRect().left, 1300);
     EXPECT_EQ(BarRect().top, 600 - h);
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
-    EXPECT_EQ(Stored("Minimize"), 1);
-    EXPECT_EQ(Stored("XPos"), 1300);
-    EXPECT_EQ(Stored("YPos"), 700);
+    EXPECT_EQ(StoredInt("Minimize"), 1);
+    EXPECT_EQ(StoredInt("XPos"), 1300);
+    EXPECT_EQ(StoredInt("YPos"), 700);
 
     // Once the user drags the bar, where it ends is stored.
     POINT end = Drag(1300, 600 - h, -100, -100);
     EXPECT_EQ(end.x, 1200);
-    EXPECT_EQ(Stored("XPos"), 1200);
-    EXPECT_EQ(Stored("YPos"), end.y);
+    EXPECT_EQ(StoredInt("XPos"), 1200);
+    EXPECT_EQ(StoredInt("YPos"), end.y);
 }
 
-TEST_F(MonitorsTest, DragCrossesTheBoundaryButNotIntoTheGap)
-{
-    ASSERT_NO_FATAL_FAILURE(Start(100, 100));
-    EXPECT_EQ(Drag(900, 100, 400, 0).x, 1300);
-    EXPECT_EQ(Drag(1300, 500, 0, 200).y, 600 - h) << "the button stays on the second monitor";
-    EXPECT_EQ(Drag(1300, 100, 700, 0).x, 1824 - 32) << "32 pixels stay shown";
-    POINT low = Drag(900, 700, 200, 0);  // low on the primary, where the second does not reach
-    EXPECT_EQ(low.x, 1024 - 32);
-    EXPECT_EQ(low.y, 700);
-}
-
-TEST_F(MonitorsTest, StartsWhereStoredOnTheSecondMonitorAndSnapsToItsEdges)
+TEST_F(MonitorsTest, DragsCrossMonitorsStayShownAndSnapToTheEdgesOfTheirMonitor)
 {
     ASSERT_NO_FATAL_FAILURE(Start(1300, 100, 6));
-    EXPECT_EQ(BarRect().left, 1300);
+    EXPECT_EQ(BarRect().left, 1300) << "started where stored, on the second monitor";
     EXPECT_EQ(BarRect().top, 100);
-    EXPECT_EQ(Drag(600, 100, 20, 0).x, 624);                 // primary's right edge
-    EXPECT_EQ(Drag(1034, 100, -5, 0).x, 1024);               // second's left edge
-    EXPECT_EQ(Drag(1414, 100, 5, 0).x, 1824 - 400);          // second's right edge
-    EXPECT_EQ(Drag(1300, 590 - h, 0, 5).y, 600 - h);         // second's bottom
-    EXPECT_EQ(Drag(1300, 580 - h, 0, 5).y, 585 - h);         // too far to snap
-}
-
-TEST_F(MonitorsTest, RightEdgeSizesLeftOfTheMainMonitorToo)
-{
+    struct Case { int x, y, dx, dy; POINT end; const char* what; };
+    const Case cases[] = {
+        {900, 100, 400, 0, {1300, 100}, "across the boundary"},
+        {1300, 500, 0, 200, {1300, 600 - h}, "the button stays on the second monitor"},
+        {1300, 100, 700, 0, {1824 - 32, 100}, "32 pixels stay shown"},
+        {900, 700, 200, 0, {1024 - 32, 700}, "low on the primary, where the second does not reach"},
+        {600, 100, 20, 0, {624, 100}, "snaps to the primary's right edge"},
+        {1034, 100, -5, 0, {1024, 100}, "snaps to the second's left edge"},
+        {1414, 100, 5, 0, {1824 - 400, 100}, "snaps to the second's right edge"},
+        {1300, 590 - h, 0, 5, {1300, 600 - h}, "snaps to the second's bottom"},
+        {1300, 580 - h, 0, 5, {1300, 585 - h}, "too far to snap"},
+    };
+    for (const Case& c : cases) {
+        POINT end = Drag(c.x, c.y, c.dx, c.dy);
+        EXPECT_EQ(end.x, c.end.x) << c.what;
+        EXPECT_EQ(end.y, c.end.y) << c.what;
+    }
     // Negative coordinates, as on a monitor left of the main one: the hit test reads them signed.
-    ASSERT_NO_FATAL_FAILURE(Start(100, 100));
     SetWindowPos(BarWindow(), NULL, -400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(-1, 101)), HTRIGHT);
 }

@@ -59,13 +59,18 @@ RECT Union(RECT a, RECT b)
     return r;
 }
 
+RECT VirtualScreen()
+{
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 // Hands the scene to the photographer and waits until it is taken.
 void Photograph(const char* name, RECT r, int opacity = -1)
 {
     PumpMessages(600);  // let every window finish painting
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    RECT screen = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                   top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT screen = VirtualScreen();
     IntersectRect(&r, &r, &screen);
     std::string base = outFolder + name;
     DeleteFileA((base + ".done").c_str());
@@ -175,15 +180,24 @@ HWND WaitForBox(const char* caption)
         Fail("the expected dialog did not appear");
     return found;
 }
-// The bar at 150 %, its history list opened: text, button and list drawn for that size.
-void HighDpiScene()
+// The bar started with a few commands run before, its history list opened; the list's window.
+HWND OpenHistory(const char* settings, HWND* bar)
 {
-    WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", "calc"});
-    HWND bar = StartHost("[Abrivel]\r\nXPos=60\r\nYPos=40\r\nWidth=420\r\n");
-    PostMessageA(FindWindowExA(bar, NULL, "ComboBox", NULL), CB_SHOWDROPDOWN, TRUE, 0);
+    WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", ".Recycle", "calc",
+                  "control desk.cpl"});
+    *bar = StartHost(settings);
+    PostMessageA(FindWindowExA(*bar, NULL, "ComboBox", NULL), CB_SHOWDROPDOWN, TRUE, 0);
     HWND list = WaitForProcessWindow(host.id, "ComboLBox", 10000);
     if (!list)
         Fail("the history list did not open");
+    return list;
+}
+
+// The bar at 150 %, its history list opened: text, button and list drawn for that size.
+void HighDpiScene()
+{
+    HWND bar;
+    HWND list = OpenHistory("[Abrivel]\r\nXPos=60\r\nYPos=40\r\nWidth=420\r\n", &bar);
     Photograph("hidpi", Padded(Union(WindowRectOf(bar), WindowRectOf(list))));
     StopHost();
 }
@@ -198,12 +212,10 @@ HWND Wallpaper()
     windowClass.hbrBackground = CreateSolidBrush(RGB(58, 110, 165));
     windowClass.lpszClassName = "ScenesWallpaper";
     RegisterClassA(&windowClass);
+    RECT r = VirtualScreen();
     return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, windowClass.lpszClassName, "",
-                           WS_POPUP | WS_VISIBLE, GetSystemMetrics(SM_XVIRTUALSCREEN),
-                           GetSystemMetrics(SM_YVIRTUALSCREEN),
-                           GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                           GetSystemMetrics(SM_CYVIRTUALSCREEN), NULL, NULL,
-                           windowClass.hInstance, NULL);
+                           WS_POPUP | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, NULL, NULL, windowClass.hInstance, NULL);
 }
 
 // Notepad on the first monitor, the bar on the second with its history list opened.
@@ -215,18 +227,13 @@ void MonitorsScene()
     HWND window = StartNotepad(60, 60);
     SetWindowPos(wallpaper, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", "calc"});
-    HWND bar = StartHost("[Abrivel]\r\nXPos=1124\r\nYPos=60\r\nWidth=420\r\n");
-    PostMessageA(FindWindowExA(bar, NULL, "ComboBox", NULL), CB_SHOWDROPDOWN, TRUE, 0);
-    if (!WaitForProcessWindow(host.id, "ComboLBox", 10000))
-        Fail("the history list did not open");
+    HWND bar;
+    OpenHistory("[Abrivel]\r\nXPos=1124\r\nYPos=60\r\nWidth=420\r\n", &bar);
     // The tray's icons stand in a window of their own on such a display; a taskbar would hold them.
     HWND tray = FindWindowA(NULL, "Wine System Tray");
     if (tray)
         ShowWindow(tray, SW_HIDE);
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    Photograph("monitors", {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+    Photograph("monitors", VirtualScreen());
     StopHost();
     EndProgram(&notepad);
     DestroyWindow(wallpaper);
@@ -275,14 +282,7 @@ int main(int argc, char** argv)
     EndProgram(&notepad);
 
     // The history list, opened.
-    WriteHistory({"notepad", "C:\\Documents\\plan.txt", "www.example.org", ".Recycle",
-                  "calc", "control desk.cpl"});
-    bar = StartHost(placed);
-    HWND combo = FindWindowExA(bar, NULL, "ComboBox", NULL);
-    PostMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
-    HWND list = WaitForProcessWindow(host.id, "ComboLBox", 10000);
-    if (!list)
-        Fail("the history list did not open");
+    HWND list = OpenHistory(placed, &bar);
     Photograph("history", Padded(Union(WindowRectOf(bar), WindowRectOf(list))));
     StopHost();
 

@@ -50,7 +50,12 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 
 # Wine shows the Unix root as drive Z:; the log stays outside the prefix for a failure report.
 log=$work/host.log
-[ $# -lt 4 ] || export ORVEL_RELEASE_PROFILE=$name
+if [ $# -ge 4 ]; then
+  # The user's application data in a profile of that name, as Windows keeps it for a user so named.
+  export ORVEL_RELEASE_APPDATA="C:\\users\\$name\\AppData\\Roaming"
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
+    /v AppData /t REG_EXPAND_SZ /d "$ORVEL_RELEASE_APPDATA" /f >/dev/null
+fi
 if ! ORVEL_RELEASE_FOLDER="C:\\users\\$user\\AppData\\Local\\Programs\\$name" \
      ORVEL_RELEASE_LOG="Z:${log//\//\\}" wine "$driver"; then
   echo "host log:"

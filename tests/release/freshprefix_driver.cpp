@@ -56,36 +56,15 @@ HWND StartHost(const std::string& folder, const std::string& log, ProgramRun* ho
     return bar;
 }
 
-// With ORVEL_RELEASE_PROFILE, the user's application data lies in a profile of that name, as
-// Windows keeps it for a user so named; the configuration must be kept there.
-std::string ApplicationDataIn(const std::string& profile)
-{
-    std::string folder = "C:\\users\\" + profile;
-    for (const char* part : {"", "\\AppData", "\\AppData\\Roaming"})
-        CreateDirectoryA((folder + part).c_str(), NULL);
-    folder += "\\AppData\\Roaming";
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-                      0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return "";
-    LONG stored = RegSetValueExA(key, "AppData", 0, REG_EXPAND_SZ, (const BYTE*)folder.c_str(),
-                                 (DWORD)folder.size() + 1);
-    RegCloseKey(key);
-    return stored == ERROR_SUCCESS ? folder : "";
-}
 }  // namespace
 
 TEST(UnpackedArchive, HostShowsTheBarOnTopAndATypedProgramStarts)
 {
     std::string folder = Setting("ORVEL_RELEASE_FOLDER");
     std::string log = Setting("ORVEL_RELEASE_LOG");
-    std::string profile = Setting("ORVEL_RELEASE_PROFILE");
+    std::string appData = Setting("ORVEL_RELEASE_APPDATA");   // where the configuration belongs
     ASSERT_FALSE(folder.empty()) << "ORVEL_RELEASE_FOLDER names the unpacked archive";
     ASSERT_EQ(NULL, VisibleNotepad()) << "Notepad runs before anything was typed";
-    std::string appData;
-    if (!profile.empty())
-        ASSERT_FALSE((appData = ApplicationDataIn(profile)).empty()) << profile;
 
     ProgramRun host = {};
     HWND bar = StartHost(folder, log, &host);

@@ -262,28 +262,6 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
     DestroyTestHost();
 }
 
-// A link stays a link: its target gets the values.
-TEST(Kelvor, SaveWritesThroughASymbolicLink)
-{
-    const std::string target = TestFolder() + "target.ini", link = TestFolder() + "link.ini";
-    WriteWholeFile(target, "[Abrivel]\nWidth=300\n");
-    typedef BOOLEAN(WINAPI * MakeLink)(const char*, const char*, DWORD);
-    MakeLink makeLink = (MakeLink)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                        "CreateSymbolicLinkA");
-    // 2: SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE, for a user without the privilege.
-    if (!makeLink || (!makeLink(link.c_str(), target.c_str(), 2) &&
-                      !makeLink(link.c_str(), target.c_str(), 0)))
-        GTEST_SKIP() << "no symbolic links here: error " << GetLastError();
-    // Wine 8's CreateSymbolicLink answers TRUE and makes nothing.
-    if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "CreateSymbolicLink made no link here";
-    EXPECT_TRUE(SaveWidthTo(link.c_str(), 321));
-    EXPECT_EQ(ReadFileText(target), "[Abrivel]\r\nWidth=321\r\n");
-    EXPECT_TRUE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
-    DeleteFileA(link.c_str());
-    DeleteFileA(target.c_str());
-}
-
 // A configuration beside the program wins; otherwise the user's application data, its folder
 // made on the way. Files of other runs there are put aside meanwhile.
 TEST(Kelvor, ConfigPathBesideTheProgramOrInApplicationData)
