@@ -119,7 +119,8 @@ LRESULT CALLBACK BarWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         FollowDpiChange(window, wParam, lParam);
         return 0;
     case WM_NCHITTEST:
-        return HitTestGrip(DefWindowProcA(window, message, wParam, lParam), MessagePoint(lParam).x);
+        // Signed: a monitor left of the main one has negative coordinates.
+        return HitTestGrip(DefWindowProcA(window, message, wParam, lParam), (short)LOWORD(lParam));
     case WM_COMMAND:
         if (HIWORD(wParam) == CBN_DROPDOWN)
             FillHistoryList((HWND)lParam);

@@ -73,10 +73,18 @@ int Scale(int value) { return Unscaled() ? value : MulDiv(value, State.dpi, BASE
 
 int Unscale(int value) { return Unscaled() ? value : MulDiv(value, BASE_DPI, State.dpi); }
 
+// Before Windows 10 the screen's DPI is the bar's only in a process that declared itself aware
+// of it: XP, and 7 at 125 %, tell an unaware one too, which does not expect the bar to scale.
 int BarDpi(HWND window)
 {
     DpiForWindowProc dpiForWindow = (DpiForWindowProc)(void*)User32Entry("GetDpiForWindow");
-    int dpi = dpiForWindow ? (int)dpiForWindow(window) : ScreenDpi();
+    typedef BOOL(WINAPI * AwareProc)();
+    AwareProc aware = (AwareProc)(void*)User32Entry("IsProcessDPIAware");
+    int dpi = BASE_DPI;
+    if (dpiForWindow)
+        dpi = (int)dpiForWindow(window);
+    else if (aware && aware())
+        dpi = ScreenDpi();
     return dpi > 0 && dpi <= MAX_DPI ? dpi : BASE_DPI;
 }
 

@@ -102,9 +102,10 @@ void AddToHistory(const char* text)
     char name[VALUE_NAME];
     char stored[HISTORY_BUFFER];
     // A known text changes nothing, neither its slot nor "Current".
+    const int readSize = HistoryReadSize();
     for (int slot = 0; slot < READ_SLOTS; slot++) {
         SlotName(name, slot);
-        ReadHistoryText(key, name, stored, HistoryReadSize());
+        ReadHistoryText(key, name, stored, readSize);
         if (CompareNoCase(stored, text) == 0) {
             CloseHistoryKey(key);
             return;
@@ -132,9 +133,10 @@ void FillHistoryList(HWND combo)
 
     HKEY key = OpenHistoryKey();
     char name[VALUE_NAME];
+    const int readSize = HistoryReadSize();
     for (int slot = 0; slot < READ_SLOTS; slot++) {
         SlotName(name, slot);
-        ReadHistoryText(key, name, text, HistoryReadSize());
+        ReadHistoryText(key, name, text, readSize);
         if (text[0] != '\0')
             SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)text);
     }

@@ -8,7 +8,6 @@
 
 const char NotFoundText[] = ".Error: not found";
 static const char RunAsVerb[] = "runas";
-static const char NativeFolder[] = "\\Sysnative\\";
 static const char DefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
 
 // The line, and room for the Windows folder that a leading %windir% or the Sysnative mapping
@@ -102,13 +101,14 @@ static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, D
 {
     if (!IsBareName(name))
         return outcome;
-    char path[MAX_PATH + RUN_TEXT + EXTENSIONS_TEXT];
-    UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    char windowsFolder[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windowsFolder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return outcome;
-    if (path[length - 1] == '\\')
-        length--;
-    strcopy(strecopy(path + length, NativeFolder), name);
+    if (windowsFolder[length - 1] == '\\')
+        windowsFolder[length - 1] = '\0';
+    char path[MAX_PATH + RUN_TEXT + EXTENSIONS_TEXT];
+    strcopy(strecopy(strecopy(strecopy(path, windowsFolder), NativeFolder), "\\"), name);
     int nameEnd = lstrlenA(path);
     bool hasExtension = false;
     for (const char* p = name; *p; p++)
@@ -117,10 +117,9 @@ static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, D
     if (!hasExtension && !FindWithExtension(path, sizeof path, nameEnd))
         return outcome;
 
-    char folder[MAX_PATH + RUN_TEXT + EXTENSIONS_TEXT];
-    GetWindowsDirectoryA(folder, MAX_PATH);
-    WorkingFolderOf(path, folder, sizeof folder);
-    SeenWorkingFolder(folder);
+    // Sysnative is no folder to the 64-bit program: it starts in System32, its own.
+    char folder[MAX_PATH + 16];   // the Windows folder and "\\System32"
+    strcopy(strecopy(folder, windowsFolder), SystemFolder);
     request->lpFile = path;
     request->lpDirectory = folder;
     return Execute(request);

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include "textrules.h"
 
-static const char SystemFolder[] = "\\System32";
-static const char NativeFolder[] = "\\Sysnative";
+const char SystemFolder[] = "\\System32";
+const char NativeFolder[] = "\\Sysnative";
 static const char* const WindowsVariables[] = {"%windir%", "%SystemRoot%"};
 
 // Equal over count bytes, ASCII letters in any case; other bytes must be the same.

@@ -4,16 +4,9 @@
 #include "command.h"
 #include "textrules.h"
 
-int CharacterBytes()
-{
-    // A UTF-16 unit of the input line never needs more than 3 bytes of UTF-8.
-    if (GetACP() == CP_UTF8)
-        return 3;
-    CPINFO info;
-    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize < 1)
-        return 1;
-    return info.MaxCharSize > 3 ? 3 : info.MaxCharSize;
-}
+// A UTF-16 unit of the input line never needs more than 3 bytes of UTF-8. Every other code page
+// is read a byte a character, as the bar always did.
+int CharacterBytes() { return GetACP() == CP_UTF8 ? 3 : 1; }
 
 int LineReadLimit()
 {

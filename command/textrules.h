@@ -1,5 +1,11 @@
 // Pure text routines: no window handling, so that they can be tested and fuzzed on their own.
 #pragma once
+#include <windows.h>
+
+const int LINE_CHARACTERS = MAX_PATH - 1;  // what the input line accepts (CB_LIMITTEXT)
+// The line in bytes: under the UTF-8 code page one character of the line (a UTF-16 unit) takes
+// up to 3 bytes.
+const int LINE_BYTES = 3 * LINE_CHARACTERS + 1;
 
 bool IsWebTarget(const char* text);
 bool IsQuoted(const char* text);
@@ -21,9 +27,13 @@ int WholeCharacters(const char* text, int limit, unsigned codePage);
 // folder), is rewritten into mapped (size bytes) through the Sysnative folder, the rest as typed.
 // False, and mapped untouched, for any other text or when the result would not fit.
 bool MapSystemFolder(const char* text, const char* windowsFolder, char* mapped, int size);
-// A program name with no folder, drive or slash in it.
+// Below the Windows folder: the system folder, and the name by which a 32-bit process under
+// WOW64 reaches the 64-bit one.
+extern const char SystemFolder[];   // "\\System32"
+extern const char NativeFolder[];   // "\\Sysnative"
 // A working folder under <windows>\Sysnative, named as the 64-bit program it is for sees it.
 void NativeFolderAsSeen(char* folder, const char* windowsFolder);
+// A program name with no folder, drive or slash in it.
 bool IsBareName(const char* name);
 
 int MinInt(int a, int b);

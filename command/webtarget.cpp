@@ -5,12 +5,9 @@
 
 static const char* const WebPrefixes[] = {"http://", "https://", "www.", "ftp.", "ftp://", "file://"};
 
-// Room for the whole line in any code page; texts are never longer.
-const int COPY_SIZE = 3 * (MAX_PATH - 1) + 1;
-
 static void UnquotedCopy(char* copy, const char* text)
 {
-    lstrcpynA(copy, text, COPY_SIZE);
+    lstrcpynA(copy, text, LINE_BYTES);
     Unquote(copy);
 }
 
@@ -21,7 +18,7 @@ static bool EndsWith(const char* text, int length, const char* suffix, int suffi
 
 bool IsWebTarget(const char* text)
 {
-    char copy[COPY_SIZE];
+    char copy[LINE_BYTES];
     for (const char* prefix : WebPrefixes) {
         UnquotedCopy(copy, text);
         int length = lstrlenA(prefix);

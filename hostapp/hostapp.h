@@ -6,6 +6,7 @@
 #include "host/records.h"
 #include "host/messages.h"
 #include "host/kelvor.h"
+#include "kelvor/configfile.h"   // PATH_BYTES
 
 typedef PluginInfo*(__stdcall* GetPluginInfoProc)();
 typedef void(__stdcall* InitGlobalModuleProc)(HostContext*);
@@ -50,10 +51,6 @@ enum HostAppCommand {
     IDM_HOST_STARTWITHWINDOWS = 201,
     IDM_HOST_EXIT = 202,
 };
-
-// A path in bytes: under the UTF-8 code page of the program's manifest a character of a
-// MAX_PATH path may take up to 3 bytes.
-const int PATH_BYTES = 3 * (MAX_PATH - 1) + 1;
 
 struct HostApp {
     HINSTANCE instance;

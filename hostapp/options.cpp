@@ -457,7 +457,7 @@ void ReportFailedSave(HWND dialog, DWORD error)
 {
     char reason[512];
     SystemErrorText(error, App.configPath, reason, sizeof reason);
-    char message[MAX_PATH + 640];
+    char message[PATH_BYTES + 640];
     _snprintf(message, sizeof message, "The options could not be stored in\n%s\n\n%s",
               App.configPath, reason);
     message[sizeof message - 1] = '\0';

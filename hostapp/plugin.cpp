@@ -7,10 +7,17 @@ const char PluginFileName[] = "OrvelCmd.plg";
 
 namespace {
 
-// What the host knows of the bar from outside: it collapses to its 24-pixel button, and its
-// menu's "Restore" command (100) brings it back to its width.
-const int COLLAPSED_BAR_WIDTH = 24;
+// What the host knows of the bar from outside: its menu's "Restore" command (100) brings it back
+// to its width.
 const WPARAM BAR_COMMAND_RESTORE = 100;
+
+// Collapsed, the bar is its button alone: its combo box has no width left, at any DPI.
+bool BarCollapsed(HWND bar)
+{
+    HWND combo = FindWindowExA(bar, NULL, "ComboBox", NULL);
+    RECT rect;
+    return combo && GetWindowRect(combo, &rect) && rect.right - rect.left <= 0;
+}
 
 HWND InputLineOfBar(HWND bar)
 {
@@ -164,8 +171,7 @@ void ActivateBar()
         SetForegroundWindow(popup);
         return;
     }
-    RECT rect;
-    if (GetWindowRect(bar, &rect) && rect.right - rect.left == COLLAPSED_BAR_WIDTH)
+    if (BarCollapsed(bar))
         SendMessageA(bar, WM_COMMAND, BAR_COMMAND_RESTORE, 0);
     SetForegroundWindow(bar);
     HWND input = InputLineOfBar(bar);

@@ -69,7 +69,7 @@ bool SameText(const char* a, int aLength, const char* b, int bLength)
 bool IsSharingError(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 bool HasPrefix(const char* text, const char* prefix)
@@ -233,7 +233,13 @@ DWORD PutInPlace(const char* temporary, const char* target, bool exists)
     if (exists) {
         if (ReplaceFileA(target, temporary, NULL, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL))
             return ERROR_SUCCESS;
-        return GetLastError();
+        // Without a backup name, a replacement that could not be moved in has taken the old file
+        // away already: the new one goes into its place, or stays where it is, never lost.
+        DWORD error = GetLastError();
+        if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES &&
+            MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
+            return ERROR_SUCCESS;
+        return error;
     }
     // A file that appeared meanwhile is another program's: it is not overwritten.
     if (MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
@@ -241,19 +247,40 @@ DWORD PutInPlace(const char* temporary, const char* target, bool exists)
     return GetLastError();
 }
 
-// One try of a save of the target file.
-DWORD TrySave(const char* target, const IniValue* values, int count)
+// Writes the merged text over the file that path names, or the one its link names.
+DWORD WriteMerged(const char* path, const char* merged, int length, bool exists)
 {
+    char target[PATH_BYTES];
+    DWORD error = ResolveTarget(path, target, sizeof target);
+    if (error != ERROR_SUCCESS)
+        return error;
+    // The user's way of keeping the settings as they are.
     DWORD attributes = GetFileAttributesA(target);
+    if (exists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ERROR_ACCESS_DENIED;
+    char temporary[PATH_BYTES];
+    error = MakeTemporary(target, temporary);
+    if (error != ERROR_SUCCESS)
+        return error;
+    error = WriteTemporary(temporary, merged, length);
+    if (error == ERROR_SUCCESS)
+        error = PutInPlace(temporary, target, exists);
+    // A temporary file that holds the only copy of the settings stays.
+    if (error != ERROR_SUCCESS && (!exists || GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES))
+        DeleteFileA(temporary);
+    return error;
+}
+
+// One try of a save of the file that path names.
+DWORD TrySave(const char* path, const IniValue* values, int count)
+{
+    DWORD attributes = GetFileAttributesA(path);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_DIRECTORY;
-    // The user's way of keeping the settings as they are.
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
-        return ERROR_ACCESS_DENIED;
     // A file that exists but cannot be read is not replaced: its settings would be lost.
     ConfigText current;
-    if (!ReadConfigText(target, &current)) {
+    if (!ReadConfigText(path, &current)) {
         DWORD error = GetLastError();
         return error ? error : ERROR_READ_FAULT;
     }
@@ -266,18 +293,10 @@ DWORD TrySave(const char* target, const IniValue* values, int count)
         error = ERROR_NOT_ENOUGH_MEMORY;
     else if (IniMerge(current.text, current.length, values, count, merged, length) != length)
         error = ERROR_INVALID_DATA;
-    // The animations save at every step, mostly the values already there.
-    if (error == ERROR_SUCCESS && !SameText(merged, length, current.text, current.length)) {
-        char temporary[PATH_BYTES];
-        error = MakeTemporary(target, temporary);
-        if (error == ERROR_SUCCESS) {
-            error = WriteTemporary(temporary, merged, length);
-            if (error == ERROR_SUCCESS)
-                error = PutInPlace(temporary, target, exists);
-            if (error != ERROR_SUCCESS)
-                DeleteFileA(temporary);
-        }
-    }
+    // The animations save at every step, mostly the values already there: such a save is done
+    // before the file is looked at any closer.
+    if (error == ERROR_SUCCESS && !SameText(merged, length, current.text, current.length))
+        error = WriteMerged(path, merged, length, exists);
     Release(merged);
     FreeConfigText(&current);
     return error;
@@ -338,14 +357,10 @@ DWORD SaveConfigValues(const char* path, const IniValue* values, int count)
 {
     if (!path || !path[0])
         return ERROR_INVALID_NAME;
-    char target[PATH_BYTES];
-    DWORD error = ResolveTarget(path, target, sizeof target);
-    if (error != ERROR_SUCCESS)
-        return error;
-    error = TrySave(target, values, count);
+    DWORD error = TrySave(path, values, count);
     for (int tries = 1; IsSharingError(error) && tries < SHARING_TRIES; tries++) {
         Sleep(SHARING_PAUSE_MS);
-        error = TrySave(target, values, count);
+        error = TrySave(path, values, count);
     }
     return error;
 }

@@ -185,8 +185,8 @@ BOOL __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor
         // The plug-in is never told: the host's log keeps it. Nothing of the failed values is
         // kept, so that the next save writes them again.
         if (error != ERROR_SUCCESS && logLine) {
-            char line[MAX_PATH + 64];
-            _snprintf(line, sizeof line, "cannot save %.*s: error %lu", MAX_PATH, c->file,
+            char line[PATH_BYTES + 64];
+            _snprintf(line, sizeof line, "cannot save %.*s: error %lu", PATH_BYTES, c->file,
                       (unsigned long)error);
             line[sizeof line - 1] = '\0';
             logLine(line);

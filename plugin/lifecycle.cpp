@@ -9,7 +9,6 @@
 
 PluginState State;
 
-static const int BUTTON_IMAGE_IDS[IMAGE_COUNT] = {IDB_COLLAPSED, IDB_FOCUSED, IDB_IDLE};
 const UINT BAR_CLASS_STYLE = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 const DWORD BAR_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD COMBO_STYLE = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL |
@@ -76,10 +75,9 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     if (!registered)
         return;
 
-    for (int i = 0; i < IMAGE_COUNT; i++)
-        State.images[i] = (HBITMAP)LoadImageA(State.instance, MAKEINTRESOURCEA(BUTTON_IMAGE_IDS[i]),
-                                              IMAGE_BITMAP, 0, 0, 0);
-    State.imageSize = BUTTON_SIZE;
+    // No DPI is known before the bar exists: the 13-pixel images it always had.
+    State.imageSize = 0;
+    LoadButtonImages();
     LoadSettings();
     State.BrowserPath[0] = '\0';
     State.dragging = 0;

@@ -22,7 +22,7 @@ void LoadSettings()
     // which may reach left of or above the primary one. Whether a monitor shows the place is for
     // the bar to check once it knows its size.
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetSystemMetrics(SM_CMONITORS) > 1) {
+    if (SeveralMonitors()) {
         screen.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
         screen.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
         screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);

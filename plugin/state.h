@@ -3,15 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 #include "../host/records.h"
+#include "../command/textrules.h"
 
 typedef HRESULT (WINAPI* AutoCompleteProc)(HWND, DWORD);
 
 enum ButtonImage { IMAGE_COLLAPSED, IMAGE_FOCUSED, IMAGE_IDLE, IMAGE_COUNT };
 
-const int LINE_CHARACTERS = MAX_PATH - 1;  // what the input line accepts (CB_LIMITTEXT)
-// The line in bytes: under the UTF-8 code page one character of the line (a UTF-16 unit) takes
-// up to 3 bytes. CommandBuffer, FailedCommand and BrowserPath are sized from it.
-const int LINE_BYTES = 3 * LINE_CHARACTERS + 1;
+// CommandBuffer, FailedCommand and BrowserPath hold a line (LINE_BYTES).
 const int COMMAND_TEXT_MAX = LINE_BYTES;
 
 struct PluginState {

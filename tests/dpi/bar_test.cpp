@@ -5,6 +5,7 @@
 #include "harness/barpixels.h"
 #include "aware.h"
 #include "bar/bar.h"  // WM_DPICHANGED where the headers lack it
+#include "hostapp/hostapp.h"
 
 namespace {
 int At(int value, int dpi) { return MulDiv(value, dpi, 96); }
@@ -57,10 +58,16 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
     EXPECT_GT(at192, at144);
     EXPECT_EQ(BarRect().left, 100) << "the bar takes the suggested place";
 
-    // Collapsed at 192, then at 96, then opened: the width at 96 is what it was.
+    // Collapsed at 192, and brought back by the host as on a second start.
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 192));
     EXPECT_EQ(StoredInt("Width"), 400);
+    App.record.window = BarWindow();
+    ActivateBar();
+    EXPECT_EQ(BarRect().right - BarRect().left, At(400, 192));
+
+    // Collapsed again, then at 96, then opened: the width at 96 is what it was.
+    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     ChangeDpi(96);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 96));
     EXPECT_EQ(StoredInt("Minimize"), 1);

@@ -251,6 +251,12 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
     KelvorSetLog(NULL);
     DeleteFileA(notAFolder.c_str());
 
+    // Values already there need no writing: a read-only file takes such a save.
+    WriteWholeFile(path, "[Abrivel]\r\nWidth=321\r\n");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(SaveWidthTo(path.c_str(), 321)) << "unchanged, read-only";
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
     // A scanner that lets the file go within half a second delays the save, no more.
     WriteWholeFile(path, original);
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
