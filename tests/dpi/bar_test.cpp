@@ -54,14 +54,14 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
     int at144 = ExpectSizesAt(144);
     ChangeDpi(192);
     int at192 = ExpectSizesAt(192);
-    EXPECT_EQ(StoredInt("Width"), 400);
+    EXPECT_EQ(Stored("Width"), 400);
     EXPECT_GT(at192, at144);
     EXPECT_EQ(BarRect().left, 100) << "the bar takes the suggested place";
 
     // Collapsed at 192, and brought back by the host as on a second start.
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 192));
-    EXPECT_EQ(StoredInt("Width"), 400);
+    EXPECT_EQ(Stored("Width"), 400);
     App.record.window = BarWindow();
     ActivateBar();
     EXPECT_EQ(BarRect().right - BarRect().left, At(400, 192));
@@ -70,11 +70,11 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);
     ChangeDpi(96);
     EXPECT_EQ(BarRect().right - BarRect().left, At(24, 96));
-    EXPECT_EQ(StoredInt("Minimize"), 1);
+    EXPECT_EQ(Stored("Minimize"), 1);
     SendMessageA(BarWindow(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     int at96 = ExpectSizesAt(96);
-    EXPECT_EQ(StoredInt("Width"), 400);
-    EXPECT_EQ(StoredInt("Minimize"), 0);
+    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(Stored("Minimize"), 0);
     EXPECT_GE(at144 * 10, at96 * 14) << at144 << " against " << at96;
     EXPECT_EQ(SendMessageA(ComboBox(), WM_GETFONT, 0, 0), (LRESULT)GetStockObject(ANSI_VAR_FONT))
         << "at 96 the bar's font is the one it always had";

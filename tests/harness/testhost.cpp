@@ -316,7 +316,7 @@ bool GetConfigInt(const char* keyName, int* value)
     return true;
 }
 
-int StoredInt(const char* keyName)
+int Stored(const char* keyName)
 {
     int value = -12345;
     GetConfigInt(keyName, &value);

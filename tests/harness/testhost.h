@@ -61,7 +61,7 @@ HWND InputLine();
 void SetConfig(const char* keyName, const char* value);
 void SetConfigInt(const char* keyName, int value);
 bool GetConfigInt(const char* keyName, int* value);   // false when the key is absent
-int StoredInt(const char* keyName);                   // -12345 when the key is absent
+int Stored(const char* keyName);   // the stored value, -12345 when the key is absent
 void ClearConfig();
 void DeleteHistoryKey();
 

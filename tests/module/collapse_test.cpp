@@ -148,8 +148,8 @@ TEST_F(CollapseTest, DoubleClickCollapsesFasterAndFasterAndExpandsEvenly)
     EXPECT_EQ(Saved("Width"), (Widths{399, 366, 301, 204, 75, 24, 400}));
     EXPECT_EQ(Saved("Minimize"), (Widths{0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(BarWidth(), 24);
-    EXPECT_EQ(StoredInt("Width"), 400);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
+    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(Stored("Minimize"), 1);
 
     Begin();
     EXPECT_EQ(Send(WM_LBUTTONDBLCLK), 0);
@@ -161,8 +161,8 @@ TEST_F(CollapseTest, DoubleClickCollapsesFasterAndFasterAndExpandsEvenly)
     EXPECT_EQ(minimize.back(), 0);
     EXPECT_EQ(Widths(minimize.begin(), minimize.end() - 1), Widths(minimize.size() - 1, 1));
     EXPECT_EQ(Saved("Width"), Widths(minimize.size(), 400));
-    EXPECT_EQ(StoredInt("Width"), 400);
-    EXPECT_EQ(StoredInt("Minimize"), 0);
+    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(Stored("Minimize"), 0);
 }
 
 TEST_F(CollapseTest, AnimationStepsOfOtherWidths)
@@ -183,11 +183,11 @@ TEST_F(CollapseTest, AnimationStepsOfOtherWidths)
     Begin();
     Send(WM_LBUTTONDBLCLK);
     EXPECT_EQ(requested, (Widths{49, 24}));
-    EXPECT_EQ(StoredInt("Width"), 50);
+    EXPECT_EQ(Stored("Width"), 50);
     Begin();
     Send(WM_LBUTTONDBLCLK);
     EXPECT_EQ(requested, (Widths{24, 50}));
-    EXPECT_EQ(StoredInt("Minimize"), 0);
+    EXPECT_EQ(Stored("Minimize"), 0);
 }
 
 TEST_F(CollapseTest, MenuMinimizeAndRestoreKeepTheSizedWidth)
@@ -200,20 +200,20 @@ TEST_F(CollapseTest, MenuMinimizeAndRestoreKeepTheSizedWidth)
 
     Command(101);
     EXPECT_EQ(BarWidth(), 24);
-    EXPECT_EQ(StoredInt("Width"), 300);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
+    EXPECT_EQ(Stored("Width"), 300);
+    EXPECT_EQ(Stored("Minimize"), 1);
 
     // "Minimize" of a collapsed bar would take 24 as the width to come back to.
     Begin();
     Command(101);
     EXPECT_EQ(sequence_count(), 0);
     EXPECT_TRUE(requested.empty());
-    EXPECT_EQ(StoredInt("Width"), 300);
+    EXPECT_EQ(Stored("Width"), 300);
 
     Command(100);
     EXPECT_EQ(BarWidth(), 300);
-    EXPECT_EQ(StoredInt("Width"), 300);
-    EXPECT_EQ(StoredInt("Minimize"), 0);
+    EXPECT_EQ(Stored("Width"), 300);
+    EXPECT_EQ(Stored("Minimize"), 0);
 
     Begin();
     Command(100);
@@ -249,8 +249,8 @@ TEST_F(CollapseTest, CloseCollapsesButNeverDestroys)
     EXPECT_TRUE(IsWindowVisible(BarWindow()));
     EXPECT_EQ(BarWidth(), 24);
     EXPECT_EQ(requested.back(), 24);
-    EXPECT_EQ(StoredInt("Width"), 300);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
+    EXPECT_EQ(Stored("Width"), 300);
+    EXPECT_EQ(Stored("Minimize"), 1);
 }
 
 TEST_F(CollapseTest, MenuItemsFollowTheLineAndTheState)

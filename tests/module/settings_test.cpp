@@ -35,10 +35,10 @@ TEST_F(ModuleTest, EmptyConfigurationGivesTheDefaults)
     EXPECT_EQ(r.top, 1);
     EXPECT_EQ(r.right - r.left, 400);
     EXPECT_EQ(Opacity(), 255);
-    EXPECT_EQ(StoredInt("Width"), 400);
-    EXPECT_EQ(StoredInt("Minimize"), 0);
-    EXPECT_EQ(StoredInt("XPos"), 0);
-    EXPECT_EQ(StoredInt("YPos"), 1);
+    EXPECT_EQ(Stored("Width"), 400);
+    EXPECT_EQ(Stored("Minimize"), 0);
+    EXPECT_EQ(Stored("XPos"), 0);
+    EXPECT_EQ(Stored("YPos"), 1);
     // The plug-in never writes what only the host's options dialog changes.
     int value;
     EXPECT_FALSE(GetConfigInt("Snap", &value));
@@ -83,9 +83,9 @@ TEST_F(ModuleTest, StoredValuesAreLimitedAtStart)
         EXPECT_EQ(r.right - r.left, c.width);
         EXPECT_EQ(Opacity(), c.opacity);
         // The sizing during the start has stored the limited values.
-        EXPECT_EQ(StoredInt("Width"), c.width);
-        EXPECT_EQ(StoredInt("XPos"), c.left);
-        EXPECT_EQ(StoredInt("YPos"), c.top);
+        EXPECT_EQ(Stored("Width"), c.width);
+        EXPECT_EQ(Stored("XPos"), c.left);
+        EXPECT_EQ(Stored("YPos"), c.top);
     }
 }
 
@@ -104,7 +104,7 @@ TEST_F(ModuleTest, YesNoSettings)
         StartPlugin();
         ASSERT_NE(BarWindow(), nullptr);
         EXPECT_EQ(BarRect().right - BarRect().left, c.collapsed ? 24 : 400);
-        EXPECT_EQ(StoredInt("Minimize"), c.collapsed ? 1 : 0);
+        EXPECT_EQ(Stored("Minimize"), c.collapsed ? 1 : 0);
         bool announced = false;
         for (int i = 0; i < sequence_count(); i++)
             if (sequence_at(i)->message == HOSTMSG_AUTOCOMPLETE)
@@ -125,31 +125,31 @@ TEST_F(ModuleTest, BarEventsSaveWidthStateAndPosition)
 
     SendMessageA(bar, WM_CLOSE, 0, 0);
     EXPECT_EQ(BarRect().right - BarRect().left, 24);
-    EXPECT_EQ(StoredInt("Width"), 300);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
-    EXPECT_EQ(StoredInt("XPos"), 77);
-    EXPECT_EQ(StoredInt("YPos"), 88);
+    EXPECT_EQ(Stored("Width"), 300);
+    EXPECT_EQ(Stored("Minimize"), 1);
+    EXPECT_EQ(Stored("XPos"), 77);
+    EXPECT_EQ(Stored("YPos"), 88);
 
     // A close request on a collapsed bar only saves.
     SetWindowPos(bar, NULL, 60, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(bar, WM_CLOSE, 0, 0);
     EXPECT_EQ(BarRect().right - BarRect().left, 24);
-    EXPECT_EQ(StoredInt("Width"), 300);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
-    EXPECT_EQ(StoredInt("XPos"), 60);
-    EXPECT_EQ(StoredInt("YPos"), 70);
+    EXPECT_EQ(Stored("Width"), 300);
+    EXPECT_EQ(Stored("Minimize"), 1);
+    EXPECT_EQ(Stored("XPos"), 60);
+    EXPECT_EQ(Stored("YPos"), 70);
 
     SendMessageA(bar, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(BarRect().right - BarRect().left, 300);
-    EXPECT_EQ(StoredInt("Width"), 300);
-    EXPECT_EQ(StoredInt("Minimize"), 0);
+    EXPECT_EQ(Stored("Width"), 300);
+    EXPECT_EQ(Stored("Minimize"), 0);
 
     // A new width by sizing is what the next collapse keeps.
     SetWindowPos(bar, NULL, 0, 0, 250, BarRect().bottom - BarRect().top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(StoredInt("Width"), 250);
+    EXPECT_EQ(Stored("Width"), 250);
     SendMessageA(bar, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(BarRect().right - BarRect().left, 24);
-    EXPECT_EQ(StoredInt("Width"), 250);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
+    EXPECT_EQ(Stored("Width"), 250);
+    EXPECT_EQ(Stored("Minimize"), 1);
 }

@@ -43,15 +43,15 @@ TEST_F(MonitorsTest, BarOnNoMonitorGoesToTheNearestWorkAreaAndKeepsItsStoredPlac
     EXPECT_EQ(BarRect().left, 1300);
     EXPECT_EQ(BarRect().top, 600 - h);
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
-    EXPECT_EQ(StoredInt("Minimize"), 1);
-    EXPECT_EQ(StoredInt("XPos"), 1300);
-    EXPECT_EQ(StoredInt("YPos"), 700);
+    EXPECT_EQ(Stored("Minimize"), 1);
+    EXPECT_EQ(Stored("XPos"), 1300);
+    EXPECT_EQ(Stored("YPos"), 700);
 
     // Once the user drags the bar, where it ends is stored.
     POINT end = Drag(1300, 600 - h, -100, -100);
     EXPECT_EQ(end.x, 1200);
-    EXPECT_EQ(StoredInt("XPos"), 1200);
-    EXPECT_EQ(StoredInt("YPos"), end.y);
+    EXPECT_EQ(Stored("XPos"), 1200);
+    EXPECT_EQ(Stored("YPos"), end.y);
 }
 
 TEST_F(MonitorsTest, DragsCrossMonitorsStayShownAndSnapToTheEdgesOfTheirMonitor)

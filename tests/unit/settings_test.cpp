@@ -120,10 +120,10 @@ TEST_F(Settings, SaveStoresWidthStateAndTheWindowsPosition)
     flush_sequence();
     SaveSettings();
     ok_sequence(SaveSequence, "save while collapsed");
-    EXPECT_EQ(StoredInt("Width"), 321);
-    EXPECT_EQ(StoredInt("Minimize"), 1);
-    EXPECT_EQ(StoredInt("XPos"), 123);
-    EXPECT_EQ(StoredInt("YPos"), 45);
+    EXPECT_EQ(Stored("Width"), 321);
+    EXPECT_EQ(Stored("Minimize"), 1);
+    EXPECT_EQ(Stored("XPos"), 123);
+    EXPECT_EQ(Stored("YPos"), 45);
     EXPECT_EQ(State.xPos, 123);
     EXPECT_EQ(State.yPos, 45);
 
@@ -132,19 +132,19 @@ TEST_F(Settings, SaveStoresWidthStateAndTheWindowsPosition)
     State.width = 222;
     SetWindowPos(bar, NULL, 10, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SaveSettings();
-    EXPECT_EQ(StoredInt("Width"), 222);
-    EXPECT_EQ(StoredInt("Minimize"), 0);
-    EXPECT_EQ(StoredInt("XPos"), 10);
-    EXPECT_EQ(StoredInt("YPos"), 700);
+    EXPECT_EQ(Stored("Width"), 222);
+    EXPECT_EQ(Stored("Minimize"), 0);
+    EXPECT_EQ(Stored("XPos"), 10);
+    EXPECT_EQ(Stored("YPos"), 700);
 
-    EXPECT_EQ(StoredInt("Snap"), 9);
-    EXPECT_EQ(StoredInt("Transparency"), 30);
-    EXPECT_EQ(StoredInt("AutoComplete"), 0);
+    EXPECT_EQ(Stored("Snap"), 9);
+    EXPECT_EQ(Stored("Transparency"), 30);
+    EXPECT_EQ(Stored("AutoComplete"), 0);
     DestroyWindow(bar);
 
     // Without a window the position last known is stored, not whatever the stack held.
     State.bar = NULL;
     SaveSettings();
-    EXPECT_EQ(StoredInt("XPos"), 10);
-    EXPECT_EQ(StoredInt("YPos"), 700);
+    EXPECT_EQ(Stored("XPos"), 10);
+    EXPECT_EQ(Stored("YPos"), 700);
 }
