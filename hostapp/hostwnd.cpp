@@ -158,6 +158,21 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         Log("shortcut pressed");
         ActivateBar();
         return 0;
+    // The restart manager (an installer replacing or removing the program) asks with
+    // ENDSESSION_CLOSEAPP, then says so with WM_ENDSESSION: only then does the host end, as its
+    // Exit does. A WM_CLOSE, which it sends to a program that did not end, is the same request.
+    case WM_QUERYENDSESSION:
+        Log("end of session asked (0x%lX): agreed", (unsigned long)lParam);
+        return TRUE;
+    case WM_ENDSESSION:
+        Log("end of session (%s, 0x%lX)", wParam ? "it ends" : "cancelled", (unsigned long)lParam);
+        if (wParam && (lParam & ENDSESSION_CLOSEAPP))
+            PostQuitMessage(0);
+        return 0;
+    case WM_CLOSE:
+        Log("asked to close");
+        PostQuitMessage(0);
+        return 0;
     case WM_TIMER:
         if (wParam == HOSTAPP_TIMER_SECONDS) {
             KillTimer(window, wParam);

@@ -2,10 +2,13 @@
 // carries out with the Windows shell what the bar asks of its host, and keeps an icon in the
 // notification area.
 //   OrvelCmd [--dry-run] [--log FILE] [--seconds N]
-//   OrvelCmd --exit
+//   OrvelCmd --exit [--quiet]
+//   OrvelCmd --uninstall
 // --dry-run logs what each request would open or do instead of doing it (the host's own boxes
 // still show); --log keeps a line for every message the host receives; --seconds ends the host
-// after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does.
+// after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does,
+// and with --quiet shows no box: none running is no failure. --uninstall is what the installer
+// runs before it takes the program away: --exit --quiet, and no more starting with Windows.
 #include "hostapp.h"
 #include <commctrl.h>
 #include <ole2.h>
@@ -48,15 +51,26 @@ void RestrictDllSearch()
         setDllDirectory("");
 }
 
-bool ParseArguments(int* seconds, bool* exitHost)
+struct Arguments {
+    int seconds;
+    bool exitHost;
+    bool quiet;
+    bool uninstall;
+};
+
+bool ParseArguments(Arguments* arguments)
 {
     for (int i = 1; i < __argc; i++) {
         if (!strcmp(__argv[i], "--exit")) {
-            *exitHost = true;
+            arguments->exitHost = true;
+        } else if (!strcmp(__argv[i], "--quiet")) {
+            arguments->quiet = true;
+        } else if (!strcmp(__argv[i], "--uninstall")) {
+            arguments->uninstall = true;
         } else if (!strcmp(__argv[i], "--dry-run")) {
             App.dryRun = true;
         } else if (!strcmp(__argv[i], "--seconds") && i + 1 < __argc) {
-            *seconds = atoi(__argv[++i]);
+            arguments->seconds = atoi(__argv[++i]);
         } else if (!strcmp(__argv[i], "--log") && i + 1 < __argc) {
             // Made absolute now: the current folder changes before the first line is written.
             DWORD length = GetFullPathNameA(__argv[++i], sizeof App.logPath, App.logPath, NULL);
@@ -170,6 +184,27 @@ void RegisterStoredHotkey()
     TrayBalloon(ProgramName, text);
 }
 
+// --exit, and --uninstall. Quiet, the installer's way, a host that does not run is no failure and
+// nothing is shown; the exit code tells.
+int EndRunningHost(const Arguments& arguments)
+{
+    bool quiet = arguments.quiet || arguments.uninstall;
+    char message[1024];
+    if (!(quiet && !FindWindowA(HostWindowClass, NULL)) &&
+        !ExitRunningHost(message, sizeof message)) {
+        if (quiet)
+            Log("%s", message);
+        else
+            ShowStartError(message);
+        return EXIT_START_FAILED;
+    }
+    // Only this copy's value goes: another copy of the program may start with Windows instead.
+    if (arguments.uninstall && FindOwnFolder() && StartsWithWindows() &&
+        !SetStartWithWindows(false))
+        return EXIT_START_FAILED;
+    return 0;
+}
+
 void EndHost(HANDLE instanceMutex, bool oleStarted)
 {
     if (App.hotkey)
@@ -192,20 +227,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
     App.instance = instance;
-    int seconds = 0;
-    bool exitHost = false;
-    if (!ParseArguments(&seconds, &exitHost)) {
+    Arguments arguments = {};
+    if (!ParseArguments(&arguments)) {
         MessageBoxA(NULL, "Usage: OrvelCmd [--dry-run] [--log FILE] [--seconds N]\n"
-                    "       OrvelCmd --exit", ProgramName, MB_OK | MB_ICONINFORMATION);
+                    "       OrvelCmd --exit [--quiet]\n       OrvelCmd --uninstall", ProgramName,
+                    MB_OK | MB_ICONINFORMATION);
         return EXIT_START_FAILED;
     }
+    if (arguments.exitHost || arguments.uninstall)
+        return EndRunningHost(arguments);
+    int seconds = arguments.seconds;
     char message[1024];
-    if (exitHost) {
-        if (ExitRunningHost(message, sizeof message))
-            return 0;
-        ShowStartError(message);
-        return EXIT_START_FAILED;
-    }
     if (!FindOwnFolder()) {
         ShowStartError("The program's own path is too long.");
         return EXIT_START_FAILED;

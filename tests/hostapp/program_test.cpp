@@ -267,4 +267,25 @@ TEST_F(HostProgram, ExitFromTheCommandLine)
     EXPECT_EQ(WaitForExit(&second.program, 20000), 1u);
 }
 
+// The restart manager's requests, in its order: asked, the host agrees and runs on; a cancelled
+// end changes nothing; told that it ends, it ends as its Exit does. Quiet, the installer's
+// --exit shows no box when no host runs.
+TEST_F(HostProgram, EndsWhenTheRestartManagerClosesIt)
+{
+    std::string folder = HostFolder("endsession");
+    HWND bar = Start(folder);
+    HWND host = HostWindowOf(first.program.id);
+    EXPECT_EQ(SendMessageA(host, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    SendMessageA(host, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(WaitForExit(&first.program, 2000), (DWORD)STILL_ACTIVE);
+    EXPECT_TRUE(IsWindow(bar));
+    SendMessageA(host, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_EQ(WaitForExit(&first.program, 20000), 0u);
+    EXPECT_FALSE(IsWindow(bar));
+
+    ASSERT_TRUE(StartProgram("\"" + folder + "OrvelCmd.exe\" --exit --quiet", folder,
+                             &second.program));
+    EXPECT_EQ(WaitForExit(&second.program, 60000), 0u);
+}
+
 }  // namespace
