@@ -3,12 +3,13 @@
 // notification area.
 //   OrvelCmd [--dry-run] [--log FILE] [--seconds N]
 //   OrvelCmd --exit [--quiet]
-//   OrvelCmd --uninstall
+//   OrvelCmd --uninstall | --start-with-windows
 // --dry-run logs what each request would open or do instead of doing it (the host's own boxes
 // still show); --log keeps a line for every message the host receives; --seconds ends the host
 // after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does,
 // and with --quiet shows no box: none running is no failure. --uninstall is what the installer
-// runs before it takes the program away: --exit --quiet, and no more starting with Windows.
+// runs before it takes the program away: --exit --quiet, and no more starting with Windows;
+// --start-with-windows what it runs after an upgrade that found the program starting so.
 #include "hostapp.h"
 #include <commctrl.h>
 #include <ole2.h>
@@ -56,6 +57,7 @@ struct Arguments {
     bool exitHost;
     bool quiet;
     bool uninstall;
+    bool startWithWindows;
 };
 
 bool ParseArguments(Arguments* arguments)
@@ -67,6 +69,8 @@ bool ParseArguments(Arguments* arguments)
             arguments->quiet = true;
         } else if (!strcmp(__argv[i], "--uninstall")) {
             arguments->uninstall = true;
+        } else if (!strcmp(__argv[i], "--start-with-windows")) {
+            arguments->startWithWindows = true;
         } else if (!strcmp(__argv[i], "--dry-run")) {
             App.dryRun = true;
         } else if (!strcmp(__argv[i], "--seconds") && i + 1 < __argc) {
@@ -230,12 +234,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     Arguments arguments = {};
     if (!ParseArguments(&arguments)) {
         MessageBoxA(NULL, "Usage: OrvelCmd [--dry-run] [--log FILE] [--seconds N]\n"
-                    "       OrvelCmd --exit [--quiet]\n       OrvelCmd --uninstall", ProgramName,
+                    "       OrvelCmd --exit [--quiet]\n"
+                    "       OrvelCmd --uninstall | --start-with-windows", ProgramName,
                     MB_OK | MB_ICONINFORMATION);
         return EXIT_START_FAILED;
     }
     if (arguments.exitHost || arguments.uninstall)
         return EndRunningHost(arguments);
+    if (arguments.startWithWindows)
+        return FindOwnFolder() && SetStartWithWindows(true) ? 0 : EXIT_START_FAILED;
     int seconds = arguments.seconds;
     char message[1024];
     if (!FindOwnFolder()) {
