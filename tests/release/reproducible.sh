@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The same tree, copied into two folders of different names and depths and released one after
 # the other (so at different times) from different zones, locales and file masks, must give the
-# same binaries and the same archive, byte for byte, with neither folder's name in any binary;
-# and the archive must hold what a user needs and nothing more, its guide a page that carries its
-# own pictures. A guide that names a picture the tree lacks must be refused.
-#   reproducible.sh SOURCE_FOLDER WORK_FOLDER
+# same binaries and the same downloads, byte for byte, with neither folder's name in any binary;
+# the archive must hold what a user needs and nothing more, its guide a page that carries its
+# own pictures; the manifests must pass their schemas (in SCHEMA_FOLDER) and name the files built
+# by their hashes (tools/releasing/compare_releases.py). A guide that names a picture the tree
+# lacks must be refused.
+#   reproducible.sh SOURCE_FOLDER WORK_FOLDER SCHEMA_FOLDER
 set -euo pipefail
 source=$1
 work=$2
+schemas=$3
 rm -rf "$work"
 mkdir -p "$work"
 one=$work/first-Kq7vW/OrvelCmd
@@ -45,7 +48,7 @@ copy_tree "$two"
 release "$one" one TZ=UTC LC_ALL=C
 release "$two" two TZ=Pacific/Kiritimati LC_ALL=C.UTF-8 LANG=de_DE.UTF-8 bash -c 'umask 077; exec "$@"' umask
 
-python3 -B "$source/tools/releasing/compare_releases.py" "$one" "$two" "$work"
+python3 -B "$source/tools/releasing/compare_releases.py" "$one" "$two" "$work" "$schemas"
 
 # A guide that names a picture the tree lacks is refused, before anything is built.
 sed -i 's|src="pictures/menu.png"|src="pictures/absent.png"|' "$one/docs/guide.html"

@@ -1,18 +1,26 @@
 """Checks two releases of the same tree, made in different folders (release_reproducible):
-the same files, byte for byte, with neither folder's name in any binary, and an archive that
-holds what a user needs and nothing more, its guide a page that carries its own pictures.
-    compare_releases.py FIRST_COPY SECOND_COPY WORK_FOLDER
-Each copy's dist/ and build/release/ are its release; WORK_FOLDER holds what each printed.
+the same files, byte for byte, with neither folder's name in any binary; an archive that holds
+what a user needs and nothing more, its guide a page that carries its own pictures; manifests
+that their published schemas accept, naming the files just built by their hashes; and a
+SHA256SUMS of every other file.
+    compare_releases.py FIRST_COPY SECOND_COPY WORK_FOLDER SCHEMA_FOLDER
+Each copy's dist/ and build/release/ are its release; WORK_FOLDER holds what each printed;
+SCHEMA_FOLDER holds the schemas (winget-1.10.0/, scoop/).
 """
 import base64
 import hashlib
 import io
+import json
 import os
 import re
 import sys
 import zipfile
 
-from release import ARCHITECTURES, PROGRAM_FILES, read_version
+import jsonschema
+import yaml
+
+import manifests
+from release import ARCHITECTURES, PROGRAM_FILES, msi_name, read_links, read_version, zip_name
 
 failures = []
 
@@ -108,17 +116,59 @@ def check_archive(archive, bins, one):
               'SHA256SUMS is wrong for %s' % n)
 
 
+def check_manifests(files, version, links, schemas):
+    """Each manifest valid by its schema; each download it names is in dist/ with that hash."""
+    kinds = dict(zip(manifests.winget_files(), ('version', 'installer', 'defaultLocale')))
+    urls = {}
+    for name, kind in kinds.items():
+        document = yaml.safe_load(files.get(name, b'{}'))
+        with open(os.path.join(schemas, 'winget-1.10.0', 'manifest.%s.1.10.0.json' % kind)) as f:
+            schema = json.load(f)
+        errors = sorted(e.message for e in jsonschema.Draft7Validator(schema).iter_errors(document))
+        check(not errors, '%s: %s' % (name, errors))
+        check(document.get('PackageVersion') == version, '%s: version %s'
+              % (name, document.get('PackageVersion')))
+        for entry in document.get('Installers', []):
+            urls[entry.get('InstallerUrl')] = entry.get('InstallerSha256', '').lower()
+    with open(os.path.join(schemas, 'scoop', 'schema.json')) as f:
+        schema = json.load(f)
+    scoop = json.loads(files.get(manifests.SCOOP_FILE, b'{}'))
+    errors = sorted(e.message for e in jsonschema.Draft7Validator(schema).iter_errors(scoop))
+    check(not errors, '%s: %s' % (manifests.SCOOP_FILE, errors))
+    for entry in scoop.get('architecture', {}).values():
+        urls[entry.get('url')] = entry.get('hash')
+    expected = [n for n in files if n.endswith(('.msi', '.zip'))]
+    named = set()
+    for url, digest in urls.items():
+        name = url.rsplit('/', 1)[-1] if url else ''
+        named.add(name)
+        check(url == '%s%s/%s' % (links['downloads'], version, name), 'download address %s' % url)
+        check(name in files and hashlib.sha256(files[name]).hexdigest() == digest,
+              'the manifests\' hash of %s is not that of the file built' % name)
+    check(sorted(named) == sorted(expected), 'the manifests name %s, dist/ has %s'
+          % (sorted(named), sorted(expected)))
+
+
 def main():
-    one, two, work = sys.argv[1:]
+    one, two, work, schemas = sys.argv[1:]
     version = read_version(one)
-    zips = ['OrvelCmd-%s-%s.zip' % (version, arch.name) for arch in ARCHITECTURES]
-    names = zips
+    zips = [zip_name(version, arch) for arch in ARCHITECTURES]
+    names = (zips + [msi_name(version, arch) for arch in ARCHITECTURES] +
+             manifests.winget_files() + [manifests.SCOOP_FILE, 'SHA256SUMS'])
     runs = {'one': load_run('one', one, work, names), 'two': load_run('two', two, work, names)}
     for n in names:
         check(runs['one'][0].get(n) == runs['two'][0].get(n), '%s differs between the two' % n)
     check_binaries(runs, one, two, version)
+    files = runs['one'][0]
     for arch, n in zip(ARCHITECTURES, zips):
-        check_archive(runs['one'][0].get(n, b''), runs['one'][1][arch.name], one)
+        check_archive(files.get(n, b''), runs['one'][1][arch.name], one)
+    check_manifests(files, version, read_links(one), schemas)
+    sums = sums_of(files.get('SHA256SUMS', b''))
+    check(sorted(sums) == sorted(n for n in files if n != 'SHA256SUMS'),
+          'dist/SHA256SUMS names %s' % sorted(sums))
+    for n, digest in sums.items():
+        check(hashlib.sha256(files.get(n, b'')).hexdigest() == digest,
+              'dist/SHA256SUMS is wrong for %s' % n)
 
     for f in failures:
         print('FAIL:', f)

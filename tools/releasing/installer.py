@@ -4,8 +4,9 @@ Per user, no administrator rights: the program goes to %LOCALAPPDATA%\\Programs\
 shortcut "OrvelCmd" to the user's Start menu, the entry among the installed apps to the user's
 own uninstall key. A newer version replaces an older one (one upgrade code for every version
 and architecture, a major upgrade that removes the old product before it installs the new).
-Removal ends a running bar first; a true uninstall also takes the program out of Start with
-Windows, an upgrade keeps that. Settings and history are the user's and stay.
+Removal ends a running bar first and takes the program out of Start with Windows; an upgrade
+puts it back when the old version started with Windows. Settings and history are the user's
+and stay.
 
 The same inputs give the same bytes: the codes are name-based UUIDs (the product code from the
 version and architecture, the package code from everything the package holds), the files carry
@@ -56,19 +57,29 @@ WXS = '''<?xml version="1.0" encoding="utf-8"?>
     <Property Id="ARPSIZE" Value={size}/>
     <CustomAction Id="SetInstallLocation" Property="ARPINSTALLLOCATION" Value="[INSTALLDIR]"/>
     <CustomAction Id="SetReadme" Property="ARPREADME" Value="[INSTALLDIR]README.html"/>
-    <CustomAction Id="EndRunningBar" FileKey="OrvelCmd.exe" ExeCommand="--exit --quiet"
-                  Impersonate="yes" Return="ignore"/>
+    <!-- Start with Windows is the program's own value; the package finds whether it names this
+         copy before an upgrade removes the old version, and writes it again afterwards. -->
+    <Property Id="FOUNDSTARTWITHWINDOWS">
+      <RegistrySearch Id="StartWithWindows" Root="HKCU" Type="raw" Name="OrvelCmd"
+                      Key="Software\Microsoft\Windows\CurrentVersion\Run"/>
+    </Property>
+    <CustomAction Id="SetStartCommand" Property="STARTCOMMAND"
+                  Value="&quot;[INSTALLDIR]OrvelCmd.exe&quot;"/>
     <CustomAction Id="UninstallProgram" FileKey="OrvelCmd.exe" ExeCommand="--uninstall"
                   Impersonate="yes" Return="ignore"/>
+    <CustomAction Id="StartWithWindowsAgain" FileKey="OrvelCmd.exe"
+                  ExeCommand="--start-with-windows" Impersonate="yes" Return="ignore"/>
     <!-- Numbered, not placed by name: wixl orders actions placed by name differently from run
-         to run. The bar ends before the files are looked at (InstallValidate, 1400); the old
-         version goes right after InstallInitialize (1500), before anything is installed. -->
+         to run. Any removal, an upgrade's of the old version too, ends the bar before the files
+         are looked at (InstallValidate, 1400); the old version goes right after
+         InstallInitialize (1500), before anything is installed. -->
     <InstallExecuteSequence>
       <Custom Action="SetInstallLocation" Sequence="1001"/>
       <Custom Action="SetReadme" Sequence="1002"/>
-      <Custom Action="EndRunningBar" Sequence="1398">REMOVE~="ALL" AND UPGRADINGPRODUCTCODE</Custom>
-      <Custom Action="UninstallProgram" Sequence="1399">REMOVE~="ALL" AND NOT UPGRADINGPRODUCTCODE</Custom>
+      <Custom Action="SetStartCommand" Sequence="1003"/>
+      <Custom Action="UninstallProgram" Sequence="1399">REMOVE~="ALL"</Custom>
       <RemoveExistingProducts Sequence="1501"/>
+      <Custom Action="StartWithWindowsAgain" Sequence="6601">OLDER_VERSION_FOUND AND NOT REMOVE~="ALL" AND FOUNDSTARTWITHWINDOWS~=STARTCOMMAND</Custom>
     </InstallExecuteSequence>
     <Directory Id="TARGETDIR" Name="SourceDir">
       <Directory Id="LocalAppDataFolder">
