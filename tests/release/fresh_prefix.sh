@@ -3,7 +3,8 @@
 # new Wine prefix, the host started from there on a display of its own. The driver, run in that
 # prefix, must see the bar and start Notepad by typing into it. The prefix is removed afterwards.
 # FOLDER_NAME, if given, replaces the folder's last name "OrvelCmd" (a name in any script) and
-# names the profile that holds the user's application data.
+# names the profile that holds the user's application data. With RELEASE_ARCH=win64 the 64-bit
+# archive is unpacked into a 64-bit prefix, and its three files must be x64 programs.
 #   fresh_prefix.sh SOURCE_FOLDER DRIVER DIST_FOLDER WORK_FOLDER [FOLDER_NAME]
 set -euo pipefail
 source=$1
@@ -17,23 +18,30 @@ export LC_ALL=C.UTF-8
 . "$(dirname "$0")/prefix.sh"
 rm -rf "$work"
 mkdir -p "$work"
-archive=$(ls "$dist"/OrvelCmd-*-win32.zip)
-new_prefix "$work"
+arch=${RELEASE_ARCH:-win32}
+archive=$(ls "$dist"/OrvelCmd-*-"$arch".zip)
+new_prefix "$work" "$arch"
 
 folder=$WINEPREFIX/drive_c/users/$user/AppData/Local/Programs/$name
-python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
-  "$archive" "$folder"
+python3 -m zipfile -e "$archive" "$folder"
+if [ "$arch" = win64 ]; then
+  for f in OrvelCmd.exe OrvelCmd.plg kelvor.dll; do
+    # PE32+ of machine 0x8664.
+    x86_64-w64-mingw32-objdump -f "$folder/$f" | grep -q 'file format pei-x86-64' ||
+      { echo "FAIL: $f of the 64-bit archive is not an x64 program"; exit 1; }
+  done
+fi
 
 # Wine shows the Unix root as drive Z:; the log stays outside the prefix for a failure report.
 log=$work/host.log
 if [ $# -ge 5 ]; then
   # The user's application data in a profile of that name, as Windows keeps it for a user so named.
   export ORVEL_RELEASE_APPDATA="C:\\users\\$name\\AppData\\Roaming"
-  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
+  "$wine" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
     /v AppData /t REG_EXPAND_SZ /d "$ORVEL_RELEASE_APPDATA" /f >/dev/null
 fi
 if ! ORVEL_RELEASE_FOLDER="C:\\users\\$user\\AppData\\Local\\Programs\\$name" \
-     ORVEL_RELEASE_LOG="Z:${log//\//\\}" wine "$driver"; then
+     ORVEL_RELEASE_LOG="Z:${log//\//\\}" "$wine" "$driver"; then
   echo "host log:"
   cat "$log" 2>/dev/null || echo "(none)"
   exit 1

@@ -85,7 +85,7 @@ WXS = '''<?xml version="1.0" encoding="utf-8"?>
       <Directory Id="LocalAppDataFolder">
         <Directory Id="UserProgramsFolder" Name="Programs">
           <Directory Id="INSTALLDIR" Name="OrvelCmd">
-            <Component Id="Program" Guid={program_component}>
+            <Component Id="Program" Guid={program_component} Win64={win64}>
 {files}
               <RegistryValue Root="HKCU" Key={state_key} Name="InstallFolder" Type="string"
                              Value="[INSTALLDIR]" KeyPath="yes"/>
@@ -95,7 +95,7 @@ WXS = '''<?xml version="1.0" encoding="utf-8"?>
         </Directory>
       </Directory>
       <Directory Id="ProgramMenuFolder">
-        <Component Id="StartMenuShortcut" Guid={shortcut_component}>
+        <Component Id="StartMenuShortcut" Guid={shortcut_component} Win64={win64}>
           <Shortcut Id="StartMenuShortcut" Name="OrvelCmd" Description="OrvelCmd command bar"
                     Target="[INSTALLDIR]OrvelCmd.exe" WorkingDirectory="INSTALLDIR"/>
           <RegistryValue Root="HKCU" Key={state_key} Name="StartMenuShortcut" Type="integer"
@@ -147,7 +147,7 @@ def package_source(version, msi_arch, files, links):
         downloads=quoteattr(links['downloads']), size=quoteattr(str(size_kb)),
         program_component=_code('component program ' + msi_arch),
         shortcut_component=_code('component shortcut ' + msi_arch),
-        state_key=quoteattr(STATE_KEY),
+        state_key=quoteattr(STATE_KEY), win64=quoteattr('yes' if msi_arch == 'x64' else 'no'),
         files='\n'.join(FILE.format(name=quoteattr(n)) for n in INSTALLED))
 
 

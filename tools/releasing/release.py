@@ -21,10 +21,11 @@ import sourcetree
 
 # One build of the three program files and its downloads. toolchain: the CMake toolchain file
 # in the tree; msi: the installer's architecture (wixl's -a, winget's Architecture); scoop: the
-# Scoop manifest's name for it.
-Architecture = namedtuple('Architecture', 'name toolchain msi scoop')
+# Scoop manifest's name for it; machine: the PE header's machine of its files.
+Architecture = namedtuple('Architecture', 'name toolchain msi scoop machine')
 ARCHITECTURES = [
-    Architecture('win32', 'cmake/mingw-i686.cmake', 'x86', '32bit'),
+    Architecture('win32', 'cmake/mingw-i686.cmake', 'x86', '32bit', 0x14C),
+    Architecture('win64', 'cmake/mingw-x86_64.cmake', 'x64', '64bit', 0x8664),
 ]
 PROGRAM_FILES = ('OrvelCmd.exe', 'OrvelCmd.plg', 'kelvor.dll')
 TARGETS = ('OrvelCmd', 'kelvor', 'hostapp')
