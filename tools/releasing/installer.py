@@ -58,13 +58,13 @@ WXS = '''<?xml version="1.0" encoding="utf-8"?>
     <CustomAction Id="SetInstallLocation" Property="ARPINSTALLLOCATION" Value="[INSTALLDIR]"/>
     <CustomAction Id="SetReadme" Property="ARPREADME" Value="[INSTALLDIR]README.html"/>
     <!-- Start with Windows is the program's own value; the package finds whether it names this
-         copy before an upgrade removes the old version, and writes it again afterwards. -->
+         copy ("path", quoted) before an upgrade removes the old version, and has the program
+         write it again afterwards. Contains, not equals: Wine's search drops the last quote. -->
     <Property Id="FOUNDSTARTWITHWINDOWS">
       <RegistrySearch Id="StartWithWindows" Root="HKCU" Type="raw" Name="OrvelCmd"
                       Key="Software\Microsoft\Windows\CurrentVersion\Run"/>
     </Property>
-    <CustomAction Id="SetStartCommand" Property="STARTCOMMAND"
-                  Value="&quot;[INSTALLDIR]OrvelCmd.exe&quot;"/>
+    <CustomAction Id="SetProgramPath" Property="PROGRAMPATH" Value="[INSTALLDIR]OrvelCmd.exe"/>
     <CustomAction Id="UninstallProgram" FileKey="OrvelCmd.exe" ExeCommand="--uninstall"
                   Impersonate="yes" Return="ignore"/>
     <CustomAction Id="StartWithWindowsAgain" FileKey="OrvelCmd.exe"
@@ -76,10 +76,10 @@ WXS = '''<?xml version="1.0" encoding="utf-8"?>
     <InstallExecuteSequence>
       <Custom Action="SetInstallLocation" Sequence="1001"/>
       <Custom Action="SetReadme" Sequence="1002"/>
-      <Custom Action="SetStartCommand" Sequence="1003"/>
+      <Custom Action="SetProgramPath" Sequence="1003"/>
       <Custom Action="UninstallProgram" Sequence="1399">REMOVE~="ALL"</Custom>
       <RemoveExistingProducts Sequence="1501"/>
-      <Custom Action="StartWithWindowsAgain" Sequence="6601">OLDER_VERSION_FOUND AND NOT REMOVE~="ALL" AND FOUNDSTARTWITHWINDOWS~=STARTCOMMAND</Custom>
+      <Custom Action="StartWithWindowsAgain" Sequence="6601">OLDER_VERSION_FOUND AND NOT REMOVE~="ALL" AND FOUNDSTARTWITHWINDOWS~&gt;&lt;PROGRAMPATH</Custom>
     </InstallExecuteSequence>
     <Directory Id="TARGETDIR" Name="SourceDir">
       <Directory Id="LocalAppDataFolder">
