@@ -13,6 +13,7 @@ import io
 import json
 import os
 import re
+import subprocess
 import sys
 import zipfile
 
@@ -156,6 +157,22 @@ def check_manifests(files, version, links, schemas):
           % (sorted(named), sorted(expected)))
 
 
+def check_packages(dist, version):
+    """Each package installs for the user alone: no ALLUSERS (the per-user context), and the
+    summary's word count says that no elevated privileges are needed (bit 3)."""
+    for arch in ARCHITECTURES:
+        msi = os.path.join(dist, msi_name(version, arch))
+        summary = subprocess.run(['msiinfo', 'suminfo', msi], capture_output=True, text=True).stdout
+        words = re.search(r'^Source: (\d+)', summary, re.M)
+        check(words and int(words.group(1)) & 8, '%s asks for elevated privileges' % msi)
+        platform = 'x64' if arch.msi == 'x64' else 'Intel'
+        check(re.search(r'^Template: %s;' % platform, summary, re.M),
+              '%s is not a package for %s' % (msi, platform))
+        properties = subprocess.run(['msiinfo', 'export', msi, 'Property'], capture_output=True,
+                                    text=True).stdout
+        check(re.search(r'^ALLUSERS\t', properties, re.M) is None, '%s sets ALLUSERS' % msi)
+
+
 def main():
     schemas = sys.argv[1]
     one, two = sys.argv[2:6], sys.argv[6:10]
@@ -171,6 +188,7 @@ def main():
     for arch, n in zip(ARCHITECTURES, zips):
         check_archive(files.get(n, b''), runs['one'][1][arch.name], one[0])
     check_manifests(files, version, read_links(one[0]), schemas)
+    check_packages(one[1], version)
     check_sums(files, 'dist/SHA256SUMS')
 
     for f in failures:
