@@ -230,20 +230,35 @@ DWORD WINAPI EndingHostWindow(void* gone)
 
 TEST_F(HostProgram, StartWhileTheFirstHostEndsBecomesTheHost)
 {
-    HANDLE lock = CreateMutexA(NULL, TRUE, "Local\\OrvelCmd.Host");
-    ASSERT_NE(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS) << "a host runs already";
-    HANDLE gone = CreateEventA(NULL, TRUE, FALSE, NULL);
-    HANDLE thread = CreateThread(NULL, 0, EndingHostWindow, gone, 0, NULL);
-    ASSERT_TRUE(WaitUntil([] { return FindWindowA(HostWindowClass, NULL) != NULL; }, 10000));
-    ASSERT_TRUE(StartHost(&first, HostFolder("ending"), "--dry-run"));
-    EXPECT_NE(WaitForLogLine(first, "the first host did not answer", 120000), "");
-    SetEvent(gone);
-    WaitForSingleObject(thread, INFINITE);
-    ReleaseMutex(lock);
-    EXPECT_NE(WaitForBar(first), nullptr);
-    EXPECT_NE(WaitForLogLine(first, "this one takes the session"), "");
-    for (HANDLE handle : {lock, thread, gone})
-        CloseHandle(handle);
+    const struct { bool answers; const char* seen; } cases[] = {
+        {false, "the first host did not answer"}, {true, "the first host is ending"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seen);
+        HANDLE lock = CreateMutexA(NULL, TRUE, "Local\\OrvelCmd.Host");
+        ASSERT_NE(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS) << "a host runs already";
+        EndingHost host = {CreateEventA(NULL, TRUE, FALSE, NULL), c.answers};
+        HANDLE thread = CreateThread(NULL, 0, EndingHostWindow, &host, 0, NULL);
+        ASSERT_TRUE(WaitUntil([] { return FindWindowA(HostWindowClass, NULL) != NULL; }, 10000));
+        ASSERT_TRUE(StartHost(&first, HostFolder(c.answers ? "endinganswers" : "ending"), "--dry-run"));
+        EXPECT_NE(WaitForLogLine(first, c.seen, 120000), "");
+        SetEvent(host.gone);
+        WaitForSingleObject(thread, INFINITE);
+        ReleaseMutex(lock);
+        EXPECT_NE(WaitForBar(first), nullptr);
+        EXPECT_NE(WaitForLogLine(first, "this one takes the session"), "");
+        for (HANDLE handle : {lock, thread, host.gone})
+            CloseHandle(handle);
+        EndProgram(&first.program);
+    }
+}
+
+// Terminal-server aware: on a server with Remote Desktop the program sees the real Windows folder.
+TEST(HostProgramFile, IsTerminalServerAware)
+{
+    std::string image = ReadFileText(BinFolder() + "OrvelCmd.exe");
+    ASSERT_GT(image.size(), 0x400u);
+    auto headers = (const IMAGE_NT_HEADERS32*)(image.data() + *(const LONG*)(image.data() + 0x3C));
+    EXPECT_TRUE(headers->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
 }
 
 // "--exit" ends the host as its Exit does; with none running it says so in a box.
