@@ -88,7 +88,17 @@ int RunHostLoop()
             RestartPluginModule();
         }
     }
+    App.ending = true;
     return message.message == WM_QUIT ? (int)message.wParam : 0;
+}
+
+// From here on a second start is not told that the bar is taken care of: this host still answers
+// sent messages (in its loop until WM_QUIT, and inside the cross-process calls that remove the
+// tray icon and the app bar), but it will have no bar.
+void EndHostLoop(int code)
+{
+    App.ending = true;
+    PostQuitMessage(code);
 }
 
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -147,9 +157,13 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         restartRequested = true;
         return 0;
     case HOSTAPP_ACTIVATE:
+        if (App.ending) {
+            Log("a second start asked for the bar while this host ends: it starts its own");
+            return 0;
+        }
         Log("bar to the front, asked by a second start (%s)", how);
         ActivateBar();
-        return 0;
+        return HOSTAPP_TAKEN;
     case WM_COMMAND:
         Log("menu command %u (%s)", (unsigned)LOWORD(wParam), how);
         RunTrayCommand(LOWORD(wParam));
@@ -162,7 +176,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (wParam == HOSTAPP_TIMER_SECONDS) {
             KillTimer(window, wParam);
             Log("time is up");
-            PostQuitMessage(0);
+            EndHostLoop(0);
         }
         return 0;
     default:

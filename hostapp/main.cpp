@@ -172,6 +172,7 @@ void RegisterStoredHotkey()
 
 void EndHost(HANDLE instanceMutex, bool oleStarted)
 {
+    App.ending = true;
     if (App.hotkey)
         SetHotkey(0);
     RemoveTrayIcon();

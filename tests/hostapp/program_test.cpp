@@ -213,16 +213,34 @@ TEST_F(HostProgram, BrokenInstallationIsReportedAndNothingStarts)
     }
 }
 
-// A first host that is ending: its window no longer answers, then goes, then the lock is free.
-DWORD WINAPI EndingHostWindow(void* gone)
+// A first host that is ending: its window does not answer, or answers without taking the bar, as
+// an ending host still does; then it goes, and the lock is free.
+struct EndingHost {
+    HANDLE gone;
+    bool answers;
+};
+
+LRESULT CALLBACK AnswerWithoutTaking(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    return message == HOSTAPP_ACTIVATE ? 0 : DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI EndingHostWindow(void* parameter)
+{
+    const EndingHost* host = (const EndingHost*)parameter;
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = host->answers ? AnswerWithoutTaking : DefWindowProcA;
     windowClass.lpszClassName = HostWindowClass;
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, HostWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 0, NULL, NULL,
                                   NULL, NULL);
-    WaitForSingleObject(gone, INFINITE);   // no messages pumped meanwhile
+    // The silent one pumps no messages meanwhile.
+    while (host->answers ? MsgWaitForMultipleObjects(1, &host->gone, FALSE, INFINITE, QS_ALLINPUT)
+                         : WaitForSingleObject(host->gone, INFINITE)) {
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
     DestroyWindow(window);
     UnregisterClassA(HostWindowClass, NULL);
     return 0;
