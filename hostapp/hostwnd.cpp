@@ -34,11 +34,39 @@ const char* HowSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return "sent";
 }
 
-// The messages that carry a pointer are the plug-in's, sent on this thread: from another
-// thread or process, or posted by anyone, the pointer means nothing here and is not read.
-bool FromThePlugin(const char* how)
+// Whether size bytes at address lie within this thread's stack, where the plug-in keeps the
+// records it sends: the platform's limits (Windows 8 on), else the thread information block's.
+bool OnThisStack(LPARAM address, size_t size)
 {
-    return InSendMessageEx(NULL) == ISMEX_NOSEND && lstrcmpA(how, "posted") != 0;
+    typedef VOID(WINAPI * StackLimitsProc)(PULONG_PTR, PULONG_PTR);
+    StackLimitsProc limits = (StackLimitsProc)(void*)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
+    ULONG_PTR low, high;
+    if (limits) {
+        limits(&low, &high);
+    } else {
+        // The header reads the block through the fs segment, which the compiler takes for a read
+        // of address 0x18.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+        const NT_TIB* block = (const NT_TIB*)NtCurrentTeb();
+#pragma GCC diagnostic pop
+        low = (ULONG_PTR)block->StackLimit;
+        high = (ULONG_PTR)block->StackBase;
+    }
+    ULONG_PTR start = (ULONG_PTR)address;
+    return start >= low && start < high && high - start >= size;
+}
+
+// The messages that carry a pointer are the plug-in's, sent on this thread: from another
+// thread or process, or posted by anyone, the pointer means nothing here and is not read. The
+// plug-in's own may come while this thread handles a message another process sent (InSendMessage
+// then says "sent"): the record then lies on this thread's stack.
+bool FromThePlugin(const char* how, LPARAM lParam, size_t size)
+{
+    if (lstrcmpA(how, "posted") == 0)
+        return false;
+    return InSendMessageEx(NULL) == ISMEX_NOSEND || OnThisStack(lParam, size);
 }
 
 }  // namespace
@@ -121,7 +149,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PerformHostMessage(message);
         return 0;
     case HOSTMSG_PROPERTIES:
-        if (!FromThePlugin(how)) {
+        if (!FromThePlugin(how, lParam, 1)) {
             Log("0x7FD9 Properties (%s) from another thread or posted: ignored", how);
             return 0;
         }
@@ -135,7 +163,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         Log("0x7FE1 dialog closed (%s)", how);
         return 0;
     case HOSTMSG_COMMAND: {
-        if (!FromThePlugin(how)) {
+        if (!FromThePlugin(how, lParam, sizeof(HostCommand))) {
             Log("0x7FF1 host command (%s) from another thread or posted: ignored", how);
             return 0;
         }
