@@ -83,22 +83,6 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
         << "at 96 the bar's font is the one it always had";
 }
 
-// In a host aware of each monitor's DPI on one monitor, a laptop started without its second one:
-// the bar shows on the monitor there is, and its stored place stays until the user moves it.
-TEST_F(DpiTest, StoredPlaceOffTheOnlyMonitorIsKept)
-{
-    ASSERT_TRUE(Aware) << "the process could not be made aware of the DPI";
-    SetConfigInt("XPos", 1500);
-    SetConfigInt("YPos", 100);
-    StartPlugin();
-    ASSERT_NE(BarWindow(), nullptr);
-    EXPECT_EQ(BarRect().right, GetSystemMetrics(SM_CXSCREEN));
-    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
-    EXPECT_EQ(Stored("Minimize"), 1);
-    EXPECT_EQ(Stored("XPos"), 1500);
-    EXPECT_EQ(Stored("YPos"), 100);
-}
-
 TEST_F(DpiTest, ButtonIsAnImageDrawnForItsSize)
 {
     // Collapsed: the grey image, whatever has the focus.
