@@ -36,7 +36,6 @@ TEST_F(LaunchRequestTest, CtrlShiftEnterElevatesProgramsOnly)
         {folder + "tool.exe", {0}, {"runas"}},
         {"\"" + folder + "script.orv\" -x", {ERROR_INVALID_NAME, 0}, {"(null)", "runas"}},
         {"onpath --x", {ERROR_FILE_NOT_FOUND, 0}, {"(null)", "runas"}},
-        {"onpath.cmd", {0}, {"runas"}},
         {folder + "notes.txt", {0}, {"(null)"}},
         {"orvel-nowhere --x", {ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND}, {"(null)", "(null)"}},
     };

@@ -228,16 +228,13 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
     const std::string path = Host.configPath;
     const std::string notAFolder = TestFolder() + "plain.txt";
     WriteWholeFile(notAFolder, "x");
-    // step: the step of the save made to fail (1 writing, 2 flushing, 3 putting it in place);
-    // reason: the last error it leaves, where the platform's is known (0: any).
-    struct Case { const char* what; bool readOnly, held; int step; std::string file; DWORD reason; };
+    // step: the step of the save made to fail (1 writing, 2 flushing, 3 putting it in place).
+    struct Case { const char* what; bool readOnly, held; int step; std::string file; };
     const Case cases[] = {
-        {"read-only", true, false, 0, path, ERROR_ACCESS_DENIED},
-        {"held by another program", false, true, 0, path, ERROR_SHARING_VIOLATION},
-        {"disk full", false, false, 1, path, ERROR_DISK_FULL},
-        {"flush fails", false, false, 2, path, ERROR_DISK_FULL},
-        {"cannot be put in place", false, false, 3, path, ERROR_DISK_FULL},
-        {"folder is a file", false, false, 0, notAFolder + "\\OrvelCmd.ini", 0},
+        {"read-only", true, false, 0, path}, {"held by another program", false, true, 0, path},
+        {"disk full", false, false, 1, path}, {"flush fails", false, false, 2, path},
+        {"cannot be put in place", false, false, 3, path},
+        {"folder is a file", false, false, 0, notAFolder + "\\OrvelCmd.ini"},
     };
     KelvorSetLog(KeepLine);
     for (const Case& c : cases) {
@@ -250,10 +247,7 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
         KelvorFailSave(c.step, ERROR_DISK_FULL);
         SetLastError(0);
         EXPECT_FALSE(SaveValue(c.file.c_str(), "Width", 321, true)) << c.what;
-        DWORD reason = GetLastError();
-        EXPECT_NE(reason, 0u) << c.what;
-        if (c.reason)
-            EXPECT_EQ(reason, c.reason) << c.what;
+        EXPECT_NE(GetLastError(), 0u) << c.what;
         EXPECT_NE(logged.find("cannot save " + c.file), std::string::npos) << c.what << ": " << logged;
         KelvorFailSave(0, 0);
         if (held)
