@@ -14,14 +14,17 @@ const char AboutText[] =
     "(c) Brandelmor. All rights reserved.";
 
 // Caption and key are the same text; the kind codes are the host's to interpret.
+// Each integer fills its slot of the host's layout.
+#define OPTION(name, kind, defaultValue, minimum, maximum) \
+    {name, HOST_INT(kind), name, HOST_INT(defaultValue), HOST_INT(minimum), HOST_INT(maximum)}
 const OptionDescriptor OptionTable[7] = {
-    {"Snap",         0x103, "Snap",         6,   0,  20},
-    {"Minimize",     0x101, "Minimize",     0,   0,  0},
-    {"Width",        0x003, "Width",        400, 50, 2000},
-    {"XPos",         0x002, "XPos",         0,   0,  0},
-    {"YPos",         0x002, "YPos",         0,   0,  0},
-    {"AutoComplete", 0x101, "AutoComplete", 1,   0,  0},
-    {"Transparency", 0x10B, "Transparency", 0,   0,  70},  // last, so a count of 6 hides it
+    OPTION("Snap",         0x103, 6,   0,  20),
+    OPTION("Minimize",     0x101, 0,   0,  0),
+    OPTION("Width",        0x003, 400, 50, 2000),
+    OPTION("XPos",         0x002, 0,   0,  0),
+    OPTION("YPos",         0x002, 0,   0,  0),
+    OPTION("AutoComplete", 0x101, 1,   0,  0),
+    OPTION("Transparency", 0x10B, 0,   0,  70),  // last, so a count of 6 hides it
 };
 
 extern "C" PluginInfo* __stdcall GetPluginInfo()
