@@ -2,6 +2,7 @@
 // font, and a button image drawn for that size. At 96 DPI every size, font and image is the
 // unscaled one, so a DPI-unaware host sees exactly the bar it always had.
 #include "../plugin/state.h"
+#include "../host/kelvor.h"
 #include "../res/resource.h"
 #include "bar.h"
 
@@ -41,13 +42,14 @@ FARPROC User32Entry(const char* name)
 FARPROC ShcoreEntry(const char* name, HMODULE* loaded)
 {
     *loaded = NULL;
-    HMODULE shcore = GetModuleHandleA("shcore.dll");
+    const char file[] = "\\shcore.dll";
+    HMODULE shcore = GetModuleHandleA(file + 1);
     if (!shcore) {
-        char path[MAX_PATH + 16];
-        UINT length = GetSystemDirectoryA(path, MAX_PATH);
+        char path[MAX_PATH + 32];
+        UINT length = GetWindowsDirectoryA(path, MAX_PATH);
         if (length == 0 || length >= MAX_PATH)
             return NULL;
-        lstrcpyA(path + length, "\\shcore.dll");
+        strcopy(strecopy(path + length, SystemFolder), file);
         shcore = *loaded = LoadLibraryA(path);
     }
     return shcore ? GetProcAddress(shcore, name) : NULL;
@@ -131,7 +133,7 @@ int BarDpi(HWND window)
 }
 
 // Whether the host's manifest declares it aware of each monitor's DPI ("PerMonitor",
-// "PerMonitorV2" or "true/pm"), the way Microsoft recommends declaring it.
+// "PerMonitorV2", "per monitor" or "true/pm"), the way Microsoft recommends declaring it.
 bool ManifestDeclaresPerMonitor()
 {
     HMODULE host = GetModuleHandleA(NULL);
@@ -139,7 +141,7 @@ bool ManifestDeclaresPerMonitor()
     HGLOBAL loaded = found ? LoadResource(host, found) : NULL;
     const char* text = loaded ? (const char*)LockResource(loaded) : NULL;
     int size = text ? (int)SizeofResource(host, found) : 0;
-    const char* const words[] = {"permonitor", "true/pm", "per monitor"};
+    const char* const words[] = {"monitor", "/pm"};
     for (const char* word : words) {
         int length = lstrlenA(word);
         for (int at = 0; at + length <= size; at++) {

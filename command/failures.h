@@ -10,10 +10,9 @@ struct ShellFailure {
     const char* text;   // none where the user refused: the line keeps the typed text
 };
 
-inline constexpr char NotFoundText[] = ".Error: not found";
-inline constexpr char CouldNotRunText[] = ".Error: could not be run";   // a failure no row names
-inline constexpr char WrongProgramText[] = ".Error: damaged or not for this Windows";
-inline constexpr char NoMemoryText[] = ".Error: not enough memory";
+inline constexpr const char* NotFoundText = ".Error: not found";
+inline constexpr const char* CouldNotRunText = ".Error: could not be run";   // no row names it
+inline constexpr const char* WrongProgramText = ".Error: damaged or not for this Windows";
 
 // A name no file may hold (a quote inside, as in a quoted program followed by its parameters,
 // or a '|') is not found either: the shell answers ERROR_INVALID_NAME for it.
@@ -25,16 +24,16 @@ inline constexpr ShellFailure ShellFailures[] = {
     {ERROR_ACCESS_DENIED, ".Error: access denied"},
     {ERROR_BAD_EXE_FORMAT, WrongProgramText},
     {ERROR_EXE_MACHINE_TYPE_MISMATCH, WrongProgramText},
-    {ERROR_DLL_NOT_FOUND, ".Error: a part of the program is missing"},
+    {ERROR_DLL_NOT_FOUND, ".Error: a part of it is missing"},
     {ERROR_DDE_FAIL, ".Error: the program did not answer"},
     {ERROR_SHARING_VIOLATION, ".Error: in use by another program"},
-    {ERROR_NOT_ENOUGH_MEMORY, NoMemoryText},
-    {ERROR_OUTOFMEMORY, NoMemoryText},
+    {ERROR_NOT_ENOUGH_MEMORY, ".Error: not enough memory"},
     {ERROR_CANCELLED, nullptr},
 };
 
-// The text for a failure with the last error `error`; none for a refusal.
-constexpr const char* FailureText(DWORD error)
+// The text for a failure with the last error `error`; none for a refusal. One copy of the search
+// for the whole shell road.
+__attribute__((noinline)) constexpr const char* FailureText(DWORD error)
 {
     for (const ShellFailure& failure : ShellFailures)
         if (failure.error == error)

@@ -9,7 +9,7 @@
 
 static const char RunAsVerb[] = "runas";
 static const char DefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
-static const char AppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+static const char* const AppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 // The line, and room for the Windows folder that a leading %windir% or the Sysnative mapping
 // may put in.
@@ -75,18 +75,17 @@ static bool StartsAsProgram(const char* name, const char* folder)
     char extensions[EXTENSIONS_TEXT];
     ReadProgramExtensions(extensions);
     const char* own = FileExtension(name);
-    if (*own)
-        return ListsExtension(extensions, own);
-    if (!*name)
-        return false;
     char extension[EXTENSIONS_TEXT];
     char found[MAX_PATH];
-    for (const char* rest = extensions; (rest = NextExtension(rest, extension, sizeof extension));)
-        if (extension[0] && (SearchPathA(folder, name, extension, MAX_PATH, found, NULL) ||
-                             SearchPathA(NULL, name, extension, MAX_PATH, found, NULL)))
+    for (const char* rest = extensions; (rest = NextExtension(rest, extension, sizeof extension));) {
+        if (*own ? !lstrcmpiA(extension, own)
+                 : extension[0] && *name &&
+                       (SearchPathA(folder, name, extension, MAX_PATH, found, NULL) ||
+                        SearchPathA(NULL, name, extension, MAX_PATH, found, NULL)))
             return true;
-    char key[sizeof AppPathsKey + RUN_TEXT + 4];
-    if (!IsBareName(name) || lstrlenA(name) >= RUN_TEXT)
+    }
+    char key[MAX_PATH + RUN_TEXT];
+    if (*own || !IsBareName(name) || lstrlenA(name) >= RUN_TEXT)
         return false;
     strcopy(strecopy(strecopy(key, AppPathsKey), name), ".exe");
     const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};

@@ -80,34 +80,3 @@ const char* NextExtension(const char* list, char* extension, int size)
     extension[length] = '\0';
     return *list ? list + 1 : list;
 }
-
-// ASCII letters in any case: the extensions of programs are plain ASCII.
-static bool SameLetters(const char* a, const char* b, int count)
-{
-    for (int i = 0; i < count; i++) {
-        unsigned char x = (unsigned char)a[i], y = (unsigned char)b[i];
-        if (x >= 'a' && x <= 'z')
-            x -= 'a' - 'A';
-        if (y >= 'a' && y <= 'z')
-            y -= 'a' - 'A';
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-bool ListsExtension(const char* list, const char* extension)
-{
-    int length = lstrlenA(extension);
-    if (length == 0)
-        return false;
-    for (const char* entry = list; *entry;) {
-        const char* end = entry;
-        while (*end && *end != ';')
-            end++;
-        if (end - entry == length && SameLetters(entry, extension, length))
-            return true;
-        entry = *end ? end + 1 : end;
-    }
-    return false;
-}

@@ -42,8 +42,6 @@ const char* FileExtension(const char* path);
 // The next entry of a list such as PATHEXT (".COM;.EXE;.BAT") into extension (size bytes, cut
 // when longer); the rest of the list after it, NULL once the list is through.
 const char* NextExtension(const char* list, char* extension, int size);
-// Whether the list names extension, ASCII letters in any case.
-bool ListsExtension(const char* list, const char* extension);
 
 int MinInt(int a, int b);
 

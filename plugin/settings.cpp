@@ -26,7 +26,7 @@ void LoadSettings()
     // shows that place again, once it knows its size. Only a place beyond any screen is none.
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (SeveralMonitors() || PerMonitorAware())
-        SetRect(&screen, -FAR_PLACE, -FAR_PLACE, FAR_PLACE + 8, FAR_PLACE + 8);
+        screen = RECT{-FAR_PLACE, -FAR_PLACE, FAR_PLACE + 8, FAR_PLACE + 8};
     State.xPos = GetCFGInt("XPos", 0, &cursor);
     CheckInt(&State.xPos, screen.left, screen.right - 8, 0);
     State.yPos = GetCFGInt("YPos", 1, &cursor);
