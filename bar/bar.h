@@ -47,7 +47,10 @@ int BarDpi(HWND window);
 void ApplyBarFont();
 void LoadButtonImages();
 int ComboHeight();
-void FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
+// False, and nothing done, for a message the platform would not send: to a thread unaware of
+// each monitor's DPI, or without a place for the bar.
+bool FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
+bool PerMonitorAware();
 
 // Several monitors: where a dragged bar may go, what it snaps to, and a bar on no monitor.
 bool SeveralMonitors();

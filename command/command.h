@@ -24,5 +24,4 @@ void FillHistoryList(HWND combo);
 void ClearHistory();
 
 extern const char HistoryKeyPath[];
-extern const char NotFoundText[];
 extern const char SiteAddress[];

@@ -9,9 +9,11 @@ LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPAR
     // The key is acted on first and passed on afterwards, so the edit control still sees it.
     if (message == WM_KEYDOWN) {
         BYTE key = LOBYTE(wParam);
-        // Ctrl+Shift+Enter runs the line as administrator, as the Run dialog does.
+        // Ctrl+Shift+Enter runs the line as administrator, as the Run dialog does; before Vista
+        // there is no such request to make.
         if (key == VK_RETURN)
-            ExecuteInput(GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0);
+            ExecuteInput(State.elevation && GetKeyState(VK_CONTROL) < 0 &&
+                         GetKeyState(VK_SHIFT) < 0);
         else if (key == VK_ESCAPE)
             SendMessageA(window, WM_SETTEXT, 0, 0);
     }

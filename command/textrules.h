@@ -36,6 +36,13 @@ void NativeFolderAsSeen(char* folder, const char* windowsFolder);
 // A program name with no folder, drive or slash in it.
 bool IsBareName(const char* name);
 
+// The extension of a path's last component, its dot included; the empty end of path when it has
+// none.
+const char* FileExtension(const char* path);
+// The next entry of a list such as PATHEXT (".COM;.EXE;.BAT") into extension (size bytes, cut
+// when longer); the rest of the list after it, NULL once the list is through.
+const char* NextExtension(const char* list, char* extension, int size);
+
 int MinInt(int a, int b);
 
 const int DOT_COMMAND_COUNT = 23;

@@ -42,6 +42,9 @@ enum HostAppMessage : UINT {
     HOSTAPP_RESTART,               // posted: stop and start the plug-in again (new options)
     HOSTAPP_ACTIVATE,              // sent by a second start: bar to the front, focus in its line
 };
+// The answer to HOSTAPP_ACTIVATE of a host that keeps running: the second start may end. Any
+// other answer comes from a host that is ending (or from no host of ours).
+const LRESULT HOSTAPP_TAKEN = 0x4F52;
 
 const UINT_PTR HOSTAPP_TIMER_SECONDS = 1;   // --seconds: the host ends when it fires
 
@@ -72,10 +75,12 @@ struct HostApp {
     HostPluginRecord record;
     char recordText[HOST_TEXT_MAX + 1];
     bool started;
+    bool stopping;                   // inside the plug-in's DoneModule
     // The host's own state.
     WORD hotkey;                     // registered shortcut (HKM_GETHOTKEY form), 0 for none
     bool trayShown;
     HWND optionsDialog;              // while the options dialog is open
+    bool ending;                     // the host has begun to end: it hands the session to no one
 };
 extern HostApp App;
 
@@ -112,7 +117,8 @@ const char* ActionName(DWORD action);
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool CreateHostWindow();   // App.window; false when the class or window cannot be made
 void DestroyHostWindow();
-int RunHostLoop();         // the exit code PostQuitMessage gave
+int RunHostLoop();         // the exit code EndHostLoop gave
+void EndHostLoop(int code);   // the host ends once the calls on its stack have returned
 
 // plugin.cpp. Named apart from the test host's StartPlugin/StopPlugin, which tests link as well.
 extern const char PluginFileName[];   // "OrvelCmd.plg"

@@ -211,6 +211,7 @@ int EndRunningHost(const Arguments& arguments)
 
 void EndHost(HANDLE instanceMutex, bool oleStarted)
 {
+    App.ending = true;
     if (App.hotkey)
         SetHotkey(0);
     RemoveTrayIcon();

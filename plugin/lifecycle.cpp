@@ -63,6 +63,13 @@ static BYTE RunsUnderWow64()
     return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
 }
 
+// Vista and later ask for the administrator when a program is run with "runas"; before, the
+// verb asks for another user's name and password instead.
+static BYTE OffersElevation()
+{
+    return LOBYTE(LOWORD(GetVersion())) >= 6 ? 1 : 0;
+}
+
 extern "C" void __stdcall InitGlobalModule(HostContext* context)
 {
     if (!context || context->size < HOST_CONTEXT_SIZE)
@@ -82,6 +89,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     State.BrowserPath[0] = '\0';
     State.dragging = 0;
     State.wow64 = RunsUnderWow64();
+    State.elevation = OffersElevation();
     // The percentage as the byte: 0 to 70 once read, so nonzero exactly when it is above 0.
     State.layeredStyle = LayeredStyle(0, (unsigned char)State.transparency);
 

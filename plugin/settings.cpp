@@ -5,6 +5,8 @@
 #include "../bar/bar.h"
 
 static const char SettingsSection[] = "Abrivel";
+// Window coordinates end at 32767.
+static const int FAR_PLACE = 30000;
 
 void LoadSettings()
 {
@@ -18,16 +20,13 @@ void LoadSettings()
     State.collapsed = GetCFGBool("Minimize", 0, &cursor) ? 1 : 0;
     State.width = GetCFGInt("Width", 400, &cursor);
     CheckInt(&State.width, 50, 2000, 50);
-    // On one monitor the primary screen bounds the position; with several, the virtual screen,
-    // which may reach left of or above the primary one. Whether a monitor shows the place is for
-    // the bar to check once it knows its size.
+    // In an unaware host on one monitor the primary screen bounds the position. With several
+    // monitors, or in a host aware of each monitor's DPI (a laptop started without its second
+    // one), a place no monitor shows now is kept: the bar goes onto the nearest monitor until one
+    // shows that place again, once it knows its size. Only a place beyond any screen is none.
     RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (SeveralMonitors()) {
-        screen.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        screen.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        screen.bottom = screen.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    }
+    if (SeveralMonitors() || PerMonitorAware())
+        screen = RECT{-FAR_PLACE, -FAR_PLACE, FAR_PLACE + 8, FAR_PLACE + 8};
     State.xPos = GetCFGInt("XPos", 0, &cursor);
     CheckInt(&State.xPos, screen.left, screen.right - 8, 0);
     State.yPos = GetCFGInt("YPos", 1, &cursor);

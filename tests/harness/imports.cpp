@@ -42,8 +42,8 @@ static BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
     DWORD answer = n <= spy.answers.size() ? spy.answers[n - 1] : spy.otherwise;
     if (answer == PASS_ON)
         return ((BOOL(WINAPI*)(SHELLEXECUTEINFOA*))spy.original)(request);
-    SetLastError(answer);
-    return answer == 0;
+    SetLastError(answer & ~STARTED);
+    return answer == 0 || (answer & STARTED);
 }
 
 ShellSpy::ShellSpy(HMODULE module)

@@ -11,7 +11,10 @@ void Patch(FARPROC* slot, FARPROC target);
 
 // While it lives, the module's ShellExecuteExA records each request and answers it with the next
 // of `answers` (a last-error value; PASS_ON hands the call to the shell), then with `otherwise`.
+// As Windows does, it answers FALSE with the error, TRUE with 0, and with STARTED | error a
+// program that started and left that stale last error.
 const DWORD PASS_ON = 0xFFFFFFFF;
+const DWORD STARTED = 0x20000000;
 struct ShellRequest {
     std::string verb, file, parameters, directory;  // a null verb reads "(null)"
     ULONG mask;

@@ -172,6 +172,14 @@ TEST_F(HostActions, PointersFromAnotherProgramAreIgnored)
     EXPECT_EQ(WaitForExit(&host.program, 0), (DWORD)STILL_ACTIVE);
     EXPECT_TRUE(ProcessWindows(host.program.id, "#32770").empty());
     EXPECT_NE(Type(".CPanel", "action 59 CPanel: "), "") << "the bar's own requests still count";
+
+    // Also those the bar makes while it handles a message another program sent it: the bar
+    // menu's "Run" (98), sent from here.
+    WaitUntil([] { return WindowText(InputLineOf(bar)).empty(); }, 10000);
+    before = LogLines(host).size();
+    SendMessageA(InputLineOf(bar), WM_SETTEXT, 0, (LPARAM) ".CPanel");
+    SendMessageTimeoutA(bar, WM_COMMAND, 98, 0, SMTO_NORMAL, 20000, &answer);
+    EXPECT_NE(WaitForLogLine(host, "0x7FF1 host command (sent): action 59", 20000, before), "");
 }
 
 }  // namespace

@@ -213,16 +213,25 @@ TEST_F(HostProgram, BrokenInstallationIsReportedAndNothingStarts)
     }
 }
 
-// A first host that is ending: its window no longer answers, then goes, then the lock is free.
+// A first host that is ending answers without taking the bar, as an ending host still answers
+// sent messages; then its window goes and the lock is free.
+LRESULT CALLBACK EndingHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == HOSTAPP_ACTIVATE ? 0 : DefWindowProcA(window, message, wParam, lParam);
+}
+
 DWORD WINAPI EndingHostWindow(void* gone)
 {
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = EndingHostProc;
     windowClass.lpszClassName = HostWindowClass;
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, HostWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 0, NULL, NULL,
                                   NULL, NULL);
-    WaitForSingleObject(gone, INFINITE);   // no messages pumped meanwhile
+    MSG message;
+    while (MsgWaitForMultipleObjects(1, &gone, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
     DestroyWindow(window);
     UnregisterClassA(HostWindowClass, NULL);
     return 0;
@@ -236,7 +245,7 @@ TEST_F(HostProgram, StartWhileTheFirstHostEndsBecomesTheHost)
     HANDLE thread = CreateThread(NULL, 0, EndingHostWindow, gone, 0, NULL);
     ASSERT_TRUE(WaitUntil([] { return FindWindowA(HostWindowClass, NULL) != NULL; }, 10000));
     ASSERT_TRUE(StartHost(&first, HostFolder("ending"), "--dry-run"));
-    EXPECT_NE(WaitForLogLine(first, "the first host did not answer", 120000), "");
+    EXPECT_NE(WaitForLogLine(first, "the first host is ending", 120000), "");
     SetEvent(gone);
     WaitForSingleObject(thread, INFINITE);
     ReleaseMutex(lock);
@@ -244,6 +253,15 @@ TEST_F(HostProgram, StartWhileTheFirstHostEndsBecomesTheHost)
     EXPECT_NE(WaitForLogLine(first, "this one takes the session"), "");
     for (HANDLE handle : {lock, thread, gone})
         CloseHandle(handle);
+}
+
+// Terminal-server aware: on a server with Remote Desktop the program sees the real Windows folder.
+TEST(HostProgramFile, IsTerminalServerAware)
+{
+    std::string image = ReadFileText(BinFolder() + "OrvelCmd.exe");
+    ASSERT_GT(image.size(), 0x400u);
+    auto headers = (const IMAGE_NT_HEADERS32*)(image.data() + *(const LONG*)(image.data() + 0x3C));
+    EXPECT_TRUE(headers->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
 }
 
 // "--exit" ends the host as its Exit does; with none running it says so in a box.

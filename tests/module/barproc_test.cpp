@@ -255,6 +255,21 @@ TEST_F(BarProcTest, SizeChangesAreRecordedAndMoveTheSizingStrip)
     EXPECT_EQ(HitTestAtClientX(bar, 297), HTCLIENT);
 }
 
+// The platform sends WM_DPICHANGED only to windows aware of each monitor's DPI: in an unaware
+// host, the shell's setting, anyone's is passed on and changes nothing.
+TEST_F(BarProcTest, DpiChangeInAnUnawareHostChangesNothing)
+{
+    Start();
+    RECT before = BarRect(), suggested = {0, 0, 600, 40};
+    Host.recordMask = RECORD_CONFIG_WRITES;
+    flush_sequence();
+    EXPECT_EQ(SendMessageA(bar, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested), 0);
+    ok_sequence(NoCalls, "no save");
+    RECT after = BarRect();
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(SendMessageA(ComboBox(), WM_GETFONT, 0, 0), (LRESULT)GetStockObject(ANSI_VAR_FONT));
+}
+
 TEST_F(BarProcTest, SizesDuringCreationAreNotSaved)
 {
     // Creation itself sends WM_SIZE before the bar is recorded; only the sizing after it saves.

@@ -37,15 +37,31 @@ POINT Drag(int x, int y, int dx, int dy)
 using MonitorsTest = ModuleTest;
 }  // namespace
 
+// Also at start: a place whose monitor is missing now is kept, whatever monitor is missing.
 TEST_F(MonitorsTest, BarOnNoMonitorGoesToTheNearestWorkAreaAndKeepsItsStoredPlace)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(1300, 700));  // below the second monitor, the nearest
-    EXPECT_EQ(BarRect().left, 1300);
-    EXPECT_EQ(BarRect().top, 600 - h);
-    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
-    EXPECT_EQ(Stored("Minimize"), 1);
-    EXPECT_EQ(Stored("XPos"), 1300);
-    EXPECT_EQ(Stored("YPos"), 700);
+    // bottom: the bar's expected top is the second monitor's bottom less its height.
+    struct Case { int x, y; POINT shown; bool bottom; const char* what; };
+    const Case cases[] = {
+        {-900, 100, {0, 100}, false, "left of the primary"},
+        {2100, 100, {1824 - 400, 100}, false, "right of the second"},
+        {1300, 700, {1300, 0}, true, "below the second"},
+    };
+    for (const Case& c : cases) {
+        if (Host.started) {
+            StopPlugin();
+            LoadPlugin();
+        }
+        SetConfigInt("Minimize", 0);
+        ASSERT_NO_FATAL_FAILURE(Start(c.x, c.y));
+        EXPECT_EQ(BarRect().left, c.shown.x) << c.what;
+        EXPECT_EQ(BarRect().top, c.bottom ? 600 - h : c.shown.y) << c.what;
+        SendMessageA(BarWindow(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1824, 768));
+        SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
+        EXPECT_EQ(Stored("Minimize"), 1) << c.what;
+        EXPECT_EQ(Stored("XPos"), c.x) << c.what;
+        EXPECT_EQ(Stored("YPos"), c.y) << c.what;
+    }
 
     // Once the user drags the bar, where it ends is stored.
     POINT end = Drag(1300, 600 - h, -100, -100);
