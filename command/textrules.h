@@ -1,6 +1,7 @@
 // Pure text routines: no window handling, so that they can be tested and fuzzed on their own.
 #pragma once
 #include <windows.h>
+#include "../base/minint.h"
 
 const int LINE_CHARACTERS = MAX_PATH - 1;  // what the input line accepts (CB_LIMITTEXT)
 // The line in bytes: under the UTF-8 code page one character of the line (a UTF-16 unit) takes
@@ -35,8 +36,6 @@ extern const char NativeFolder[];   // "\\Sysnative"
 void NativeFolderAsSeen(char* folder, const char* windowsFolder);
 // A program name with no folder, drive or slash in it.
 bool IsBareName(const char* name);
-
-int MinInt(int a, int b);
 
 const int DOT_COMMAND_COUNT = 23;
 extern const char* const DotCommandTable[DOT_COMMAND_COUNT + 1];  // [0] unused: 0 is no match

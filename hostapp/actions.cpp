@@ -1,6 +1,7 @@
 // What the host does for each request of the bar: Windows' own places and dialogs, chosen so that
 // they open on every Windows from XP to 11, the newer page first where a newer Windows has one.
 #include "hostapp.h"
+#include "base/optionalentry.h"
 #include <shlobj.h>
 #include <stdio.h>
 #include "res/version.h"
@@ -27,8 +28,8 @@ const ActionEntry ActionNames[] = {
 DWORD WindowsMajorVersion()
 {
     typedef LONG(WINAPI * RtlGetVersionProc)(OSVERSIONINFOW*);
-    RtlGetVersionProc rtlGetVersion = (RtlGetVersionProc)(void*)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
+    RtlGetVersionProc rtlGetVersion =
+        (RtlGetVersionProc)(void*)OptionalEntry("ntdll.dll", "RtlGetVersion");
     if (rtlGetVersion) {
         OSVERSIONINFOW version;
         ZeroMemory(&version, sizeof version);

@@ -7,6 +7,7 @@
 // still show); --log keeps a line for every message the host receives; --seconds ends the host
 // after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does.
 #include "hostapp.h"
+#include "base/optionalentry.h"
 #include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -31,11 +32,10 @@ void ShowStartError(const char* text)
 // alone is searched; the program's own DLLs are loaded by their full paths.
 void RestrictDllSearch()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
     // Windows 8 on, and 7 or Vista with their update.
-    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)GetProcAddress(
-        kernel, "SetDefaultDllDirectories");
+    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)OptionalEntry(
+        "kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         App.dllSearchRestricted = true;
         return;
@@ -43,7 +43,7 @@ void RestrictDllSearch()
     typedef BOOL(WINAPI * SetDllDirectoryProc)(LPCSTR);
     // Absent before XP SP1, where there is no such search to switch off.
     SetDllDirectoryProc setDllDirectory =
-        (SetDllDirectoryProc)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+        (SetDllDirectoryProc)(void*)OptionalEntry("kernel32.dll", "SetDllDirectoryA");
     if (setDllDirectory)
         setDllDirectory("");
 }
