@@ -2,26 +2,21 @@
 // they open on every Windows from XP to 11, the newer page first where a newer Windows has one.
 #include "hostapp.h"
 #include "base/optionalentry.h"
+#include "command/dotcommands.h"
 #include <shlobj.h>
 #include <stdio.h>
 #include "res/version.h"
 
 namespace {
 
+// The bar's names for the host's actions: the dot commands that ask for them.
 struct ActionEntry {
     DWORD code;
     const char* name;
 };
-
-const ActionEntry ActionNames[] = {
-    {HOSTACTION_SHUTDOWN, "ShutDown"},       {HOSTACTION_RECYCLE, "Recycle"},
-    {HOSTACTION_DESKTOP, "Desktop"},         {HOSTACTION_CLEARRECENT, "ClearRecent"},
-    {HOSTACTION_SCREEN, "Screen"},           {HOSTACTION_FIND, "Find"},
-    {HOSTACTION_LOGOFF, "Logoff"},           {HOSTACTION_MASTER, "Master"},
-    {HOSTACTION_ABOUT, "About"},             {HOSTACTION_RECENT, "Recent"},
-    {HOSTACTION_CPANEL, "CPanel"},           {HOSTACTION_PRINTERS, "Printers"},
-    {HOSTACTION_MYCOMPUTER, "MyComputer"},
-};
+#define ACTION_NAME_ROW(name, action, posted, handler, recorded, listed) {action, #name},
+const ActionEntry ActionNames[] = {DOT_COMMANDS(ACTION_NAME_ROW)};
+#undef ACTION_NAME_ROW
 
 // The major version of the running Windows. RtlGetVersion tells the truth; GetVersionEx does too
 // here, because the manifest names every Windows up to 11 as supported.
@@ -118,7 +113,7 @@ void ShowAbout(const char* label)
 const char* ActionName(DWORD action)
 {
     for (const ActionEntry& entry : ActionNames)
-        if (entry.code == action)
+        if (entry.code != 0 && entry.code == action)
             return entry.name;
     return "unknown";
 }
