@@ -1,5 +1,6 @@
 // What the host is told about the plug-in: its name, about text and options table.
 #include "state.h"
+#include "settingtable.h"
 #include "../host/kelvor.h"
 #include "../res/version.h"
 
@@ -13,16 +14,29 @@ const char AboutText[] =
     "----------------------------------\r\n"
     "(c) Brandelmor. All rights reserved.";
 
-// Caption and key are the same text; the kind codes are the host's to interpret.
-const OptionDescriptor OptionTable[7] = {
-    {"Snap",         0x103, "Snap",         6,   0,  20},
-    {"Minimize",     0x101, "Minimize",     0,   0,  0},
-    {"Width",        0x003, "Width",        400, 50, 2000},
-    {"XPos",         0x002, "XPos",         0,   0,  0},
-    {"YPos",         0x002, "YPos",         0,   0,  0},
-    {"AutoComplete", 0x101, "AutoComplete", 1,   0,  0},
-    {"Transparency", 0x10B, "Transparency", 0,   0,  70},  // last, so a count of 6 hides it
+namespace {
+
+// Caption and key are the same text: one pointer in both fields.
+struct OptionRows {
+    OptionDescriptor rows[SETTING_COUNT];
 };
+
+constexpr OptionRows DescribeSettings()
+{
+    OptionRows options = {};
+    for (int i = 0; i < SETTING_COUNT; i++) {
+        const SettingRow& s = SettingsTable[i];
+        options.rows[i] = {s.key, s.kind, s.key, s.shownDefault, s.minimum, s.maximum};
+    }
+    return options;
+}
+
+// Constant data of the module: the host may keep the pointer as long as the module is loaded.
+constexpr OptionRows OptionTable = DescribeSettings();
+
+static_assert(SETTING_transparency == SETTING_COUNT - 1, "without layered windows the last row goes");
+
+}  // namespace
 
 extern "C" PluginInfo* __stdcall GetPluginInfo()
 {
@@ -30,9 +44,9 @@ extern "C" PluginInfo* __stdcall GetPluginInfo()
     State.info.name = PluginName;
     State.info.about = AboutText;
     State.info.name2 = PluginName;
-    State.info.optionCount = 7;
-    State.info.options = OptionTable;
+    State.info.optionCount = SETTING_COUNT;
+    State.info.options = OptionTable.rows;
     if (LayeredStyle(0, 1) == 0)
-        State.info.optionCount = 6;
+        State.info.optionCount = SETTING_COUNT - 1;
     return &State.info;
 }
