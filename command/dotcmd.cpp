@@ -65,7 +65,7 @@ bool AskForProperties()
 // The chosen path waits in the line until the user presses Enter.
 bool OpenChosenFile()
 {
-    if (!ChooseFile())
+    if (!ChooseFile(State.CommandBuffer, sizeof State.CommandBuffer))
         return false;
     PutCaretAfter(State.CommandBuffer);
     return true;
@@ -75,7 +75,9 @@ bool OpenSite()
 {
     SendMessageA(State.input, WM_SETTEXT, 0, (LPARAM)SiteAddress);
     SendMessageA(State.input, EM_SETSEL, 0, -1);
-    ExecuteInput();  // one level deep: the address does not begin with "."
+    // Read back as a typed line is, and opened as the web target it is.
+    if (ReadInputLine())
+        OpenWebTarget();
     return false;
 }
 
