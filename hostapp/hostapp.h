@@ -89,9 +89,39 @@ bool LoadKelvor(const char* folder, char* message, int size);
 // the system folder.
 HMODULE LoadProgramLibrary(const char* path);
 
-// options.cpp: the options dialog, built from the plug-in's options table. Returns true when the
+// A row of the options dialog. The plug-in's rows come from its options table; the host's own
+// are one row each in HostOptions (hostoptions.cpp): a new host option is a row there and its
+// effect.
+enum RowKind { ROW_NUMBER, ROW_BOUNDED, ROW_SLIDER, ROW_CHECK, ROW_CHOICE, ROW_HOTKEY };
+struct OptionRow {
+    const char* caption;
+    RowKind kind;
+    const char* key;             // in the host's section; NULL: kept elsewhere
+    int defaultValue;            // where nothing is stored
+    int minimum, maximum;        // a bounded number's or a slider's range
+    const char* choices;         // a choice's captions in the order of their values, each ended
+                                 // by a NUL and the last by two
+    // How it is loaded, applied and undone; NULL where there is nothing to do.
+    void (*atStart)(int stored);                  // at the program's start
+    int (*inForce)();                             // what the dialog shows; NULL: the stored value
+    bool (*apply)(HWND dialog, int value);        // changed, before the save; false refuses OK,
+                                                  // having said why
+    void (*undo)(int previous);                   // after apply, when the save then fails
+    void (*applyStored)(HWND dialog, int value);  // changed, once stored
+};
+extern const OptionRow HostOptions[];
+extern const int HostOptionCount;
+extern const char OptionsDialogTitle[];   // "OrvelCmd Options"
+
+// hostoptions.cpp: a row's stored value, read through an open cursor (0 or 1 for a check box);
+// and at the program's start every host option's stored value to its atStart.
+int ReadStoredOption(const OptionRow* row, ConfigCursor* cursor);
+void StartHostOptions();
+
+// options.cpp: the options dialog, the plug-in's rows and then the host's. Returns true when the
 // user pressed OK and the values were stored; the caller then restarts the plug-in.
 bool ShowOptionsDialog(HWND owner);
+bool RunOptionsDialog(HWND owner, const OptionRow* hostRows, int hostRowCount);
 void OpenOptions(const char* label);   // the options dialog, or the open one to the front
 
 // startup.cpp: the value in the current user's Run key.
@@ -102,6 +132,7 @@ bool SetStartWithWindows(bool on);   // false when the registry refused (or logg
 // 0 removes the shortcut.
 bool SetHotkey(WORD hotkey);
 void HotkeyText(WORD hotkey, char* text, int size);   // "Ctrl+Alt+O"
+
 
 // actions.cpp
 void PerformAction(DWORD action);

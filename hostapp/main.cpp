@@ -144,32 +144,6 @@ void StartCommonControls()
         started ? "" : ": InitCommonControlsEx failed");
 }
 
-// The shortcut the user chose in the options, registered again at every start.
-void RegisterStoredHotkey()
-{
-    ConfigCursor cursor;
-    App.kelvor.OpenCFGr(App.configPath, &cursor);
-    App.kelvor.FindSection(HostSection, 0, &cursor);
-    int stored = App.kelvor.GetCFGInt(HotkeyKey, 0, &cursor);
-    App.kelvor.CloseCFGr(&cursor);
-    WORD hotkey = (WORD)stored;
-    if (stored <= 0 || stored > 0xFFFF)
-        return;
-    char name[64];
-    HotkeyText(hotkey, name, sizeof name);
-    if (SetHotkey(hotkey)) {
-        Log("shortcut %s registered", name);
-        return;
-    }
-    Log("shortcut %s is taken by another program", name);
-    char text[256];
-    _snprintf(text, sizeof text,
-              "The shortcut %s is already in use by another program. Choose another one in the "
-              "options.", name);
-    text[sizeof text - 1] = '\0';
-    TrayBalloon(ProgramName, text);
-}
-
 void EndHost(HANDLE instanceMutex, bool oleStarted)
 {
     if (App.hotkey)
@@ -258,7 +232,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     StartPluginModule();
     AddTrayIcon();
-    RegisterStoredHotkey();
+    StartHostOptions();
 
     if (seconds > 0)
         SetTimer(App.window, HOSTAPP_TIMER_SECONDS, seconds * 1000, NULL);
