@@ -134,11 +134,6 @@ bool SetHotkey(WORD hotkey);
 void HotkeyText(WORD hotkey, char* text, int size);   // "Ctrl+Alt+O"
 
 
-// actions.cpp
-void PerformAction(DWORD action);
-void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock, 0x7FD9 Properties
-const char* ActionName(DWORD action);
-
 // hostwnd.cpp
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool CreateHostWindow();   // App.window; false when the class or window cannot be made
@@ -176,6 +171,28 @@ bool FileTarget(ShellTarget* target, const char* verb, const char* file);
 void FreeTarget(ShellTarget* target);
 // Logs "label: what" and opens it; with a fallback, that is opened when the first fails.
 bool OpenTarget(const char* label, ShellTarget* target, ShellTarget* fallback);
+
+// actions.cpp: what each request of the bar comes to on Windows of a major version, and that
+// carried out (in dry run, logged). A request is HOSTMSG_COMMAND with its action code, or one of
+// the host messages 0x7FD7 Wallpapers, 0x7FEC SetupClock and 0x7FD9 Properties.
+enum PlanKind {
+    PLAN_TARGET,        // the target opened, the fallback where that fails
+    PLAN_ABOUT_BOX, PLAN_OPTIONS, PLAN_SHUT_DOWN, PLAN_LOG_OFF, PLAN_SHOW_DESKTOP,
+    PLAN_CLEAR_RECENT,
+    PLAN_UNRESOLVED,    // problem says why nothing can be opened here
+    PLAN_IGNORED,       // an action code no host knows
+};
+struct ActionPlan {
+    PlanKind what;
+    ShellTarget target;
+    ShellTarget fallback;
+    bool hasFallback;
+    char problem[64];
+};
+void ResolveRequest(UINT message, DWORD action, DWORD windowsMajor, ActionPlan* plan);
+void FreePlan(ActionPlan* plan);
+void PerformRequest(UINT message, DWORD action);
+const char* ActionName(DWORD action);
 
 // session.cpp: what ends or changes the user's session.
 void ShutDownWindows(const char* label);
