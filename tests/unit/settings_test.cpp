@@ -77,17 +77,6 @@ TEST_F(Settings, EachRowsDefaultLimitsAndSubstitute)
     }
 }
 
-static const message SaveSequence[] = {
-    {CFG_OPENW, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 1, "Abrivel"},
-    {CFG_SETINT, key | lparam, 0, 321, "Width"},
-    {CFG_SETINT, key | lparam, 0, 1, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 123, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 45, "YPos"},
-    {CFG_CLOSEW, 0, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
-};
-
 TEST_F(Settings, SaveStoresWidthStateAndTheWindowsPosition)
 {
     HWND bar = CreateWindowExA(0, "STATIC", "bar", WS_POPUP, 123, 45, 24, 20, NULL, NULL, NULL, NULL);
@@ -106,7 +95,7 @@ TEST_F(Settings, SaveStoresWidthStateAndTheWindowsPosition)
     Host.recordMask = RECORD_ALL;
     flush_sequence();
     SaveSettings();
-    ok_sequence(SaveSequence, "save while collapsed");
+    ok_sequence(Sequence({SettingsSave(321, 1, 123, 45)}).data(), "save while collapsed");
     EXPECT_EQ(Stored("Width"), 321);
     EXPECT_EQ(Stored("Minimize"), 1);
     EXPECT_EQ(Stored("XPos"), 123);
