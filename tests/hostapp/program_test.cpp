@@ -250,6 +250,27 @@ TEST_F(HostProgram, StartWhileTheFirstHostEndsBecomesTheHost)
         CloseHandle(handle);
 }
 
+// A first host that died holding the lock, with no window left: the lock is abandoned.
+DWORD WINAPI DieHoldingTheLock(void* lock)
+{
+    *(HANDLE*)lock = CreateMutexA(NULL, TRUE, "Local\\OrvelCmd.Host");
+    return 0;
+}
+
+TEST_F(HostProgram, StartAfterAHostDiedHoldingTheLockTakesTheSessionAtOnce)
+{
+    HANDLE abandoned = NULL;
+    HANDLE thread = CreateThread(NULL, 0, DieHoldingTheLock, &abandoned, 0, NULL);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    ASSERT_NE(abandoned, nullptr);
+    HANDLE mutex = NULL;
+    EXPECT_EQ(ClaimSession(&mutex), SESSION_OWNED);
+    EXPECT_NE(mutex, nullptr) << "the lock is this host's";
+    ReleaseSession(mutex);
+    CloseHandle(abandoned);
+}
+
 // "--exit" ends the host as its Exit does; with none running it says so in a box.
 TEST_F(HostProgram, ExitFromTheCommandLine)
 {

@@ -198,9 +198,16 @@ const message DialogBracket[] = {
     {0},
 };
 
+// Whether the host had heard that a dialog opens, and nothing more, when the dialog showed.
+bool HeardOpeningOnly()
+{
+    return sequence_count() == 1 && sequence_at(0)->message == HOSTMSG_DIALOGOPENING;
+}
+
 struct BoxSeen {
     HWND owner = NULL;
     bool barEnabled = true;
+    bool heardFirst = false;
     std::string caption, text;
 };
 
@@ -211,6 +218,7 @@ BoxSeen RunWithCommandList(const std::string& typed)
     WhenWindowAppears("#32770", [&](HWND box) {
         seen.owner = GetWindow(box, GW_OWNER);
         seen.barEnabled = IsWindowEnabled(BarWindow()) != 0;
+        seen.heardFirst = HeardOpeningOnly();
         seen.caption = WindowText(box);
         seen.text = WindowText(GetDlgItem(box, 0xFFFF));
         PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -321,6 +329,7 @@ TEST_F(DotCommandTest, HelpShowsTheCommandListAndClearsTheLine)
         BoxSeen box = RunWithCommandList(typed);
         EXPECT_EQ(box.owner, BarWindow()) << typed;
         EXPECT_FALSE(box.barEnabled) << "the bar stays disabled while the box is shown";
+        EXPECT_TRUE(box.heardFirst) << "the host hears of the box before it appears";
         EXPECT_EQ(box.caption, "Command list:") << typed;
         EXPECT_EQ(box.text, ListText) << typed;
         ok_sequence(DialogBracket, typed);
@@ -365,11 +374,13 @@ TEST_F(DotCommandTest, OpenPutsTheChosenPathIntoTheLine)
     CloseHandle(handle);
 
     HWND owner = NULL;
+    bool heardFirst = false;
     std::string folder;
     std::vector<std::string> filters;
     LRESULT filterShown = -1;
     WhenWindowAppears("#32770", [&](HWND dialog) {
         owner = GetWindow(dialog, GW_OWNER);
+        heardFirst = HeardOpeningOnly();
         char path[MAX_PATH] = "";
         SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)path);
         folder = path;
@@ -396,6 +407,7 @@ TEST_F(DotCommandTest, OpenPutsTheChosenPathIntoTheLine)
     Type(".Open");
     EXPECT_TRUE(ModalActionRan());
     EXPECT_EQ(owner, BarWindow());
+    EXPECT_TRUE(heardFirst) << "the host hears of the dialog before it appears";
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_EQ(lstrcmpiA(folder.c_str(), windows), 0) << folder;

@@ -2,6 +2,7 @@
 // edge. The display is 1024 x 768 with no taskbar, so the work area is the whole screen.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
+#include "harness/imports.h"
 
 namespace {
 const int SCREEN_W = 1024;
@@ -154,6 +155,11 @@ TEST_F(ModuleTest, SnapZeroKeepsOnlyTheScreenLimits)
     EXPECT_EQ(BarRect().left, SCREEN_W - 32 - 10);
     EXPECT_EQ(BarRect().top, 10);
     Release();
+
+    // With a monitor left of the main one the virtual screen starts below 0: a far-right drag
+    // stops with the same 32 pixels shown.
+    LeftMonitorSpy left(Host.module);
+    EXPECT_EQ(DragFrom(900, 100, 110, 0).x, SCREEN_W - 32);
 }
 
 TEST_F(ModuleTest, PositionIsSavedWhenTheButtonIsReleased)
