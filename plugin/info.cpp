@@ -16,7 +16,8 @@ const char AboutText[] =
 
 namespace {
 
-// Caption and key are the same text: one pointer in both fields.
+// Caption and key are the same text: one pointer in both fields. Field by field, so that whatever
+// else the host's layout holds stays zero.
 struct OptionRows {
     OptionDescriptor rows[SETTING_COUNT];
 };
@@ -26,7 +27,13 @@ constexpr OptionRows DescribeSettings()
     OptionRows options = {};
     for (int i = 0; i < SETTING_COUNT; i++) {
         const SettingRow& s = SettingsTable[i];
-        options.rows[i] = {s.key, s.kind, s.key, s.shownDefault, s.minimum, s.maximum};
+        OptionDescriptor& option = options.rows[i];
+        option.caption = s.key;
+        option.kind = s.kind;
+        option.key = s.key;
+        option.defaultValue = s.shownDefault;
+        option.minimum = s.minimum;
+        option.maximum = s.maximum;
     }
     return options;
 }
