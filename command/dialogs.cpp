@@ -13,9 +13,10 @@ static const char FileFilter[] =
     "All Files (*.*)\0*.*\0";
 
 const DWORD OPEN_FLAGS = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-// The record without the later extension fields, which every version of the dialog accepts.
-const DWORD OPENFILENAME_SIZE = 76;
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == OPENFILENAME_SIZE,
+// The record without the later extension fields, which every version of the dialog accepts:
+// 76 bytes, 136 in the x64 build.
+const DWORD OPENFILENAME_SIZE = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+static_assert(OPENFILENAME_SIZE == (sizeof(void*) == 8 ? 136 : 76),
               "the record ends with its template name");
 const int HOST_TEXT_BUFFER = 264;
 // The tool's path (263 characters) or "/" and the host's text (262) at up to 3 bytes a character.

@@ -2,8 +2,9 @@
 #pragma once
 #include <windows.h>
 
-// Opaque to the plug-in: provided by the caller for one open-to-close sequence.
-struct ConfigCursor { unsigned char opaque[36]; };
+// Opaque to the plug-in: provided by the caller for one open-to-close sequence. Nine slots: 36
+// bytes, 72 in the x64 build.
+struct ConfigCursor { unsigned char opaque[9 * sizeof(void*)]; };
 
 extern "C" {
 void  __stdcall strcopy(char* destination, const char* source);

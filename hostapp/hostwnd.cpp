@@ -174,8 +174,9 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         if (message >= WM_USER && message < 0xC000) {
-            Log("0x%04X unknown private message (%s): wParam 0x%lX, lParam 0x%lX: ignored",
-                message, how, (unsigned long)wParam, (unsigned long)lParam);
+            // Whole: in the x64 program both are 64 bits wide.
+            Log("0x%04X unknown private message (%s): wParam 0x%I64X, lParam 0x%I64X: ignored",
+                message, how, (unsigned long long)wParam, (unsigned long long)(ULONG_PTR)lParam);
             return 0;
         }
         break;

@@ -21,7 +21,7 @@ struct Cursor {
     int writing;
     char section[28];
 };
-static_assert(sizeof(Cursor) <= 36, "a cursor is 36 bytes");
+static_assert(sizeof(Cursor) <= sizeof(ConfigCursor), "a cursor is 36 bytes, 72 on x64");
 
 // Values set but not yet stored; a cursor lives on its caller's stack, so entries are matched by
 // its address and dropped when it is opened again.

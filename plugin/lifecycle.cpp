@@ -67,7 +67,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
 {
     if (!context || context->size < HOST_CONTEXT_SIZE)
         return;
-    // Exactly 112 bytes, whatever size the host states: the other bytes are not ours.
+    // Exactly the record's size, whatever size the host states: the other bytes are not ours.
     CopyMemory(&State.host, context, HOST_CONTEXT_SIZE);
 
     BOOL registered;
@@ -92,7 +92,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     // Recorded only when creation returns: messages sent during creation see no bar yet.
     State.bar = CreateWindowExA(exStyle, BarClassName, BarTitle, BAR_STYLE, State.xPos, State.yPos,
                                 State.width, 0, NULL, NULL, State.instance, NULL);
-    SetWindowLongA(State.bar, GWL_USERDATA, BAR_WINDOW_TAG);
+    SetWindowLongPtrA(State.bar, GWLP_USERDATA, BAR_WINDOW_TAG);
     if (State.layeredStyle != 0)
         SetLayered(State.bar, 0, OpacityOf(State.transparency), LWA_ALPHA);
 

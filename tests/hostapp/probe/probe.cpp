@@ -8,8 +8,8 @@
 #include "host/messages.h"
 #include "host/records.h"
 
-static PluginInfo info = {sizeof(PluginInfo), "Probe", "The host program's probe", "Probe", 0,
-                          NULL};
+static PluginInfo info = {HOST_INT(sizeof(PluginInfo)), "Probe", "The host program's probe",
+                          "Probe", HOST_INT(0), NULL};
 
 extern "C" PluginInfo* __stdcall GetPluginInfo() { return &info; }
 
