@@ -3,6 +3,7 @@
 // unscaled one, so a DPI-unaware host sees exactly the bar it always had.
 #include "../plugin/state.h"
 #include "../host/kelvor.h"
+#include "../base/optionalentry.h"
 #include "../res/resource.h"
 #include "bar.h"
 
@@ -30,12 +31,6 @@ const ButtonSet BUTTON_SETS[] = {
     {BUTTON_SIZE, IDB_COLLAPSED}, {16, IDB_BUTTONS16}, {20, IDB_BUTTONS20}, {26, IDB_BUTTONS26}};
 
 bool Unscaled() { return State.dpi <= 0 || State.dpi == BASE_DPI; }
-
-FARPROC User32Entry(const char* name)
-{
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? GetProcAddress(user32, name) : NULL;
-}
 
 // An entry of shcore.dll, which Windows 8.1 and later have: the one the process has loaded, else
 // the system folder's, loaded into *loaded for the caller to free.
@@ -98,7 +93,7 @@ HFONT CreateMessageFont(int dpi)
     // Windows 10 1607 and later give the metrics at any DPI; before, they are at the system DPI,
     // which need not be the DPI of the bar's monitor.
     ParametersForDpiProc forDpi =
-        (ParametersForDpiProc)(void*)User32Entry("SystemParametersInfoForDpi");
+        (ParametersForDpiProc)(void*)OptionalEntry("user32.dll", "SystemParametersInfoForDpi");
     if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof full, &full, 0, dpi)) {
         metrics.cbSize = sizeof metrics;
         if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
@@ -121,9 +116,10 @@ int Unscale(int value) { return Unscaled() ? value : MulDiv(value, BASE_DPI, Sta
 // 125 %, tell an unaware one too, which does not expect the bar to scale.
 int BarDpi(HWND window)
 {
-    DpiForWindowProc dpiForWindow = (DpiForWindowProc)(void*)User32Entry("GetDpiForWindow");
+    DpiForWindowProc dpiForWindow =
+        (DpiForWindowProc)(void*)OptionalEntry("user32.dll", "GetDpiForWindow");
     typedef BOOL(WINAPI * AwareProc)();
-    AwareProc aware = (AwareProc)(void*)User32Entry("IsProcessDPIAware");
+    AwareProc aware = (AwareProc)(void*)OptionalEntry("user32.dll", "IsProcessDPIAware");
     int dpi = BASE_DPI;
     if (dpiForWindow)
         dpi = (int)dpiForWindow(window);
@@ -163,9 +159,9 @@ bool PerMonitorAware()
     if (!ManifestDeclaresPerMonitor())
         return false;
     ThreadDpiContextProc context =
-        (ThreadDpiContextProc)(void*)User32Entry("GetThreadDpiAwarenessContext");
+        (ThreadDpiContextProc)(void*)OptionalEntry("user32.dll", "GetThreadDpiAwarenessContext");
     AwarenessOfContextProc awareness =
-        (AwarenessOfContextProc)(void*)User32Entry("GetAwarenessFromDpiAwarenessContext");
+        (AwarenessOfContextProc)(void*)OptionalEntry("user32.dll", "GetAwarenessFromDpiAwarenessContext");
     if (context && awareness)
         return awareness(context()) == PER_MONITOR_AWARE;
     HMODULE loaded;

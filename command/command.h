@@ -5,8 +5,10 @@
 LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Ctrl+Shift+Enter runs the line elevated; every other caller runs it as the user.
 void ExecuteInput(bool elevated = false);
+bool ReadInputLine();
 
 void FindBrowser(char* destination);
+void OpenWebTarget();
 void ShellRun(bool elevated);
 
 // The most bytes one character takes in the process's code page (1 to 3), and the WM_GETTEXT
@@ -15,7 +17,8 @@ int CharacterBytes();
 int LineReadLimit();
 
 void RunDotCommand(const char* text);
-BOOL ChooseFile();
+// The open-file dialog: the chosen path in path (size bytes), or false and path empty.
+BOOL ChooseFile(char* path, int size);
 void ShowProperties();
 void RunThemeTool();
 

@@ -1,7 +1,7 @@
 // Everything that is neither a dot command nor a web target goes to the Windows shell.
 #include "../plugin/state.h"
 #include "../host/kelvor.h"
-#include "../bar/bar.h"
+#include "../base/monitorcount.h"
 #include "command.h"
 #include "failures.h"
 #include "textrules.h"

@@ -142,11 +142,11 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case HOSTMSG_WALLPAPERS:
         Log("0x7FD7 Wallpapers (%s)", how);
-        PerformHostMessage(message);
+        PerformRequest(message, 0);
         return 0;
     case HOSTMSG_SETUPCLOCK:
         Log("0x7FEC SetupClock (%s)", how);
-        PerformHostMessage(message);
+        PerformRequest(message, 0);
         return 0;
     case HOSTMSG_PROPERTIES:
         if (!FromThePlugin(how, lParam, 1)) {
@@ -154,7 +154,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         Log("0x7FD9 Properties (%s): \"%.300s\"", how, lParam ? (const char*)lParam : "");
-        PerformHostMessage(message);
+        PerformRequest(message, 0);
         return 0;
     case HOSTMSG_DIALOGOPENING:
         Log("0x7FE2 dialog opening (%s)", how);
@@ -174,7 +174,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         DWORD action = ((const HostCommand*)lParam)->action;
         Log("0x7FF1 host command (%s): action %lu %s", how, (unsigned long)action,
             ActionName(action));
-        PerformAction(action);
+        PerformRequest(message, action);
         return 0;
     }
     case HOSTAPP_TRAY:

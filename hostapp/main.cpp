@@ -11,6 +11,7 @@
 // runs before it takes the program away: --exit --quiet, and no more starting with Windows;
 // --start-with-windows what it runs after an upgrade that found the program starting so.
 #include "hostapp.h"
+#include "base/optionalentry.h"
 #include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -35,11 +36,10 @@ void ShowStartError(const char* text)
 // alone is searched; the program's own DLLs are loaded by their full paths.
 void RestrictDllSearch()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
     // Windows 8 on, and 7 or Vista with their update.
-    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)GetProcAddress(
-        kernel, "SetDefaultDllDirectories");
+    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)OptionalEntry(
+        "kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         App.dllSearchRestricted = true;
         return;
@@ -47,7 +47,7 @@ void RestrictDllSearch()
     typedef BOOL(WINAPI * SetDllDirectoryProc)(LPCSTR);
     // Absent before XP SP1, where there is no such search to switch off.
     SetDllDirectoryProc setDllDirectory =
-        (SetDllDirectoryProc)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+        (SetDllDirectoryProc)(void*)OptionalEntry("kernel32.dll", "SetDllDirectoryA");
     if (setDllDirectory)
         setDllDirectory("");
 }
@@ -162,32 +162,6 @@ void StartCommonControls()
         started ? "" : ": InitCommonControlsEx failed");
 }
 
-// The shortcut the user chose in the options, registered again at every start.
-void RegisterStoredHotkey()
-{
-    ConfigCursor cursor;
-    App.kelvor.OpenCFGr(App.configPath, &cursor);
-    App.kelvor.FindSection(HostSection, 0, &cursor);
-    int stored = App.kelvor.GetCFGInt(HotkeyKey, 0, &cursor);
-    App.kelvor.CloseCFGr(&cursor);
-    WORD hotkey = (WORD)stored;
-    if (stored <= 0 || stored > 0xFFFF)
-        return;
-    char name[64];
-    HotkeyText(hotkey, name, sizeof name);
-    if (SetHotkey(hotkey)) {
-        Log("shortcut %s registered", name);
-        return;
-    }
-    Log("shortcut %s is taken by another program", name);
-    char text[256];
-    _snprintf(text, sizeof text,
-              "The shortcut %s is already in use by another program. Choose another one in the "
-              "options.", name);
-    text[sizeof text - 1] = '\0';
-    TrayBalloon(ProgramName, text);
-}
-
 // --exit, and --uninstall. Quiet, the installer's way, a host that does not run is no failure and
 // nothing is shown; the exit code tells.
 int EndRunningHost(const Arguments& arguments)
@@ -298,7 +272,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     StartPluginModule();
     AddTrayIcon();
-    RegisterStoredHotkey();
+    StartHostOptions();
 
     if (seconds > 0)
         SetTimer(App.window, HOSTAPP_TIMER_SECONDS, seconds * 1000, NULL);

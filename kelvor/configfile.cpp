@@ -5,6 +5,7 @@
 #include <winioctl.h>
 #include <stddef.h>
 #include "configfile.h"
+#include "../base/optionalentry.h"
 
 namespace {
 
@@ -187,8 +188,8 @@ DWORD ResolveTarget(const char* path, char* target, int size)
     lstrcpynA(target, path, size);
     typedef DWORD(WINAPI * FinalPathProc)(HANDLE, LPSTR, DWORD, DWORD);
     // Absent before Vista, which has no symbolic links of files.
-    FinalPathProc finalPath = (FinalPathProc)(void*)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+    FinalPathProc finalPath =
+        (FinalPathProc)(void*)OptionalEntry("kernel32.dll", "GetFinalPathNameByHandleA");
     if (finalPath) {
         HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);

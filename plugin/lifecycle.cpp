@@ -4,6 +4,7 @@
 #include "../host/messages.h"
 #include "../bar/bar.h"
 #include "../command/command.h"
+#include "../base/optionalentry.h"
 #include "../res/resource.h"
 #include <shlwapi.h>
 
@@ -56,9 +57,8 @@ static void AttachAutoComplete()
 static BYTE RunsUnderWow64()
 {
     typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     IsWow64ProcessProc isWow64 =
-        kernel ? (IsWow64ProcessProc)(void*)GetProcAddress(kernel, "IsWow64Process") : NULL;
+        (IsWow64ProcessProc)(void*)OptionalEntry("kernel32.dll", "IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
 }

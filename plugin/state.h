@@ -57,7 +57,6 @@ extern PluginState State;
 // Settings in the host configuration, section "Abrivel".
 void LoadSettings();
 void SaveSettings();
-extern const OptionDescriptor OptionTable[7];
 extern const char AboutText[];
 extern const char PluginName[];
 extern const char BarClassName[];

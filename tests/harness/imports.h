@@ -32,3 +32,13 @@ struct ShellSpy {
     // the requests and host commands then recorded are this line's.
     void Enter(const std::string& line, std::vector<DWORD> lineAnswers, bool elevated = false);
 };
+
+// While it lives, the module sees a desktop of two monitors as Windows describes it: one of
+// 800 x 600 left of the primary one, so that the virtual screen starts at x = -800, and the
+// primary one, this display's 1024 x 768. Their work areas are the monitors.
+struct LeftMonitorSpy {
+    FARPROC* slots[4];
+    FARPROC originals[4];
+    explicit LeftMonitorSpy(HMODULE module);
+    ~LeftMonitorSpy();
+};

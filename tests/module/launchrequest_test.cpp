@@ -97,6 +97,20 @@ TEST_F(LaunchRequestTest, FailuresAreShownAndNeverRecorded)
     spy.Enter(typed, {STARTED | ERROR_ACCESS_DENIED});
     EXPECT_EQ(WindowText(InputLine()), "");
     EXPECT_EQ(HistoryValue("0"), typed);
+    // Plain Enter, one monitor: the default verb and the request as it always was. A bare
+    // program name and a document: the second request starts in the Windows folder.
+    spy.Enter("orvel-tool C:\\docs\\a.txt", {ERROR_FILE_NOT_FOUND, 0});
+    ASSERT_EQ(spy.requests.size(), 2u);
+    for (const ShellRequest& request : spy.requests) {
+        EXPECT_EQ(request.verb, "(null)");
+        EXPECT_EQ(request.mask, PLAIN_MASK);
+        EXPECT_EQ(request.monitor, nullptr);
+    }
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    EXPECT_EQ(spy.requests[1].file, "orvel-tool");
+    EXPECT_EQ(spy.requests[1].parameters, " C:\\docs\\a.txt");
+    EXPECT_EQ(spy.requests[1].directory, windows);
 }
 
 TEST_F(LaunchRequestTest, DotCommandsWebAddressesAndFoldersIgnoreTheModifiers)

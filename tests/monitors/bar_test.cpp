@@ -2,6 +2,7 @@
 // no monitor below the second one. No taskbar: the work areas are the monitors.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
+#include "bar/bar.h"  // WM_DPICHANGED where the headers lack it
 
 namespace {
 int h = 0;  // the bar's height
@@ -75,7 +76,11 @@ TEST_F(MonitorsTest, DragsCrossMonitorsStayShownAndSnapToTheEdgesOfTheirMonitor)
     ASSERT_NO_FATAL_FAILURE(Start(1300, 100, 6));
     EXPECT_EQ(BarRect().left, 1300) << "started where stored, on the second monitor";
     EXPECT_EQ(BarRect().top, 100);
-    struct Case { int x, y, dx, dy; POINT end; const char* what; };
+    // Negative coordinates, as on a monitor left of the main one: the hit test reads them signed.
+    SetWindowPos(BarWindow(), NULL, -400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(-1, 101)), HTRIGHT);
+    // The last at 144 DPI, as the bar's monitor may be.
+    struct Case { int x, y, dx, dy; POINT end; const char* what; int dpi = 96; };
     const Case cases[] = {
         {900, 100, 400, 0, {1300, 100}, "across the boundary"},
         {1300, 500, 0, 200, {1300, 600 - h}, "the button stays on the second monitor"},
@@ -86,13 +91,15 @@ TEST_F(MonitorsTest, DragsCrossMonitorsStayShownAndSnapToTheEdgesOfTheirMonitor)
         {1414, 100, 5, 0, {1824 - 400, 100}, "snaps to the second's right edge"},
         {1300, 590 - h, 0, 5, {1300, 600 - h}, "snaps to the second's bottom"},
         {1300, 580 - h, 0, 5, {1300, 585 - h}, "too far to snap"},
+        {1300, 100, 700, 0, {1824 - 48, 100}, "at 144 DPI, 48 pixels stay shown", 144},
     };
     for (const Case& c : cases) {
+        if (c.dpi != 96) {
+            RECT suggested = BarRect();
+            SendMessageA(BarWindow(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), (LPARAM)&suggested);
+        }
         POINT end = Drag(c.x, c.y, c.dx, c.dy);
         EXPECT_EQ(end.x, c.end.x) << c.what;
         EXPECT_EQ(end.y, c.end.y) << c.what;
     }
-    // Negative coordinates, as on a monitor left of the main one: the hit test reads them signed.
-    SetWindowPos(BarWindow(), NULL, -400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(-1, 101)), HTRIGHT);
 }

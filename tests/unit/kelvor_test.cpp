@@ -2,6 +2,7 @@
 // are only as good as this.
 #include "kelvor/hooks.h"
 #include "kelvor/kelvor_host.h"
+#include "harness/imports.h"
 #include "harness/launch.h"
 #include "harness/process.h"
 #include "harness/testhost.h"
@@ -201,6 +202,15 @@ DWORD WINAPI LetGoSoon(void* file)
     Sleep(150);
     return CloseHandle((HANDLE)file);
 }
+
+// ReplaceFile without a backup name whose replacement cannot be moved in, as Windows reports it:
+// the file it replaces is gone already, the replacement still under its own name.
+BOOL WINAPI ReplacedButNotMovedIn(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID)
+{
+    DeleteFileA(replaced);
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    return FALSE;
+}
 }  // namespace
 
 // A save changes the values it sets and nothing else; the profile API, which keeps files by name
@@ -214,6 +224,16 @@ TEST(Kelvor, SaveReplacesTheFileWithTheValuesMerged)
     EXPECT_EQ(ProfileWidth(), "321");
     EXPECT_EQ(ReadFileText(Host.configPath),
               "; OrvelCmd\r\n[OrvelHost]\r\nHotkey=0\r\n\r\n[Abrivel]\r\nWidth = 321\r\nXPos=-7\r\n");
+    EXPECT_FALSE(TemporaryLeft());
+
+    // A replacement that took the old file away and then failed: the new one goes in its place.
+    FARPROC* slot = ImportSlot(GetModuleHandleA("kelvor.dll"), "kernel32.dll", "ReplaceFileA");
+    ASSERT_NE(slot, nullptr);
+    FARPROC original = *slot;
+    Patch(slot, (FARPROC)ReplacedButNotMovedIn);
+    EXPECT_TRUE(SaveWidthTo(Host.configPath, 322)) << "the save is done";
+    Patch(slot, original);
+    EXPECT_EQ(ProfileWidth(), "322");
     EXPECT_FALSE(TemporaryLeft());
     DestroyTestHost();
 }
@@ -308,6 +328,10 @@ TEST(Kelvor, ConfigPathBesideTheProgramOrInApplicationData)
     EXPECT_EQ(KelvorConfigPath(path, MAX_PATH), (int)folder.size() + 13);
     EXPECT_EQ(path, folder + "\\OrvelCmd.ini");
     EXPECT_TRUE(DirExists(folder.c_str()));
+    // Asked again, with the folder there now: the same path.
+    char again[MAX_PATH];
+    EXPECT_EQ(KelvorConfigPath(again, MAX_PATH), (int)folder.size() + 13);
+    EXPECT_STREQ(again, path);
     RemoveDirectoryA(folder.c_str());
 
     WriteWholeFile(portable, "");
