@@ -1,5 +1,6 @@
 // The 64-bit system folder as a 32-bit process on 64-bit Windows must name it: the platform
 // shows such a process SysWOW64 where it asks for System32, and "Sysnative" reaches the real one.
+// And the variables that name the 64-bit program folders to everyone but a 32-bit process.
 #include <windows.h>
 #include "textrules.h"
 
@@ -102,4 +103,49 @@ void NativeFolderAsSeen(char* folder, const char* windowsFolder)
     for (const char* p = SystemFolder; *p; p++)
         *end++ = *p;
     MoveMemory(end, rest, lstrlenA(rest) + 1);
+}
+
+// Writes text with the variables replaced into mapped when it is given; returns the size the
+// result takes with its NUL, and counts the variables replaced.
+static int ReplaceVariables(const char* text, const char* const names[], const char* const values[],
+                            int count, char* mapped, int* replaced)
+{
+    int used = 0;
+    *replaced = 0;
+    while (*text) {
+        int matched = -1;
+        for (int i = 0; i < count && matched < 0; i++)
+            if (values[i] && values[i][0] && SameStart(text, names[i], lstrlenA(names[i])))
+                matched = i;
+        if (matched < 0) {
+            if (mapped)
+                mapped[used] = *text;
+            used++;
+            text++;
+            continue;
+        }
+        int length = lstrlenA(values[matched]);
+        if (mapped)
+            CopyMemory(mapped + used, values[matched], length);
+        used += length;
+        text += lstrlenA(names[matched]);
+        ++*replaced;
+    }
+    if (mapped)
+        mapped[used] = '\0';
+    return used + 1;
+}
+
+bool MapFolderVariables(const char* text, const char* programFiles, const char* commonFiles,
+                        char* mapped, int size)
+{
+    // The names with their closing %: %ProgramFiles(x86)% is not %ProgramFiles%.
+    const char* const names[] = {"%ProgramFiles%", "%CommonProgramFiles%"};
+    const char* const values[] = {programFiles, commonFiles};
+    int replaced;
+    int needed = ReplaceVariables(text, names, values, 2, NULL, &replaced);
+    if (replaced == 0 || needed > size)
+        return false;
+    ReplaceVariables(text, names, values, 2, mapped, &replaced);
+    return true;
 }
