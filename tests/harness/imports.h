@@ -11,6 +11,7 @@ void Patch(FARPROC* slot, FARPROC target);
 
 // While it lives, the module's ShellExecuteExA records each request and answers it with the next
 // of `answers` (a last-error value; PASS_ON hands the call to the shell), then with `otherwise`.
+// Its ShellExecuteA (the folders it explores) is recorded and answered alike.
 const DWORD PASS_ON = 0xFFFFFFFF;
 struct ShellRequest {
     std::string verb, file, parameters, directory;  // a null verb reads "(null)"
@@ -23,6 +24,8 @@ struct ShellSpy {
     DWORD otherwise = 0;
     FARPROC* slot;
     FARPROC original;
+    FARPROC* plainSlot;
+    FARPROC plainOriginal;
     explicit ShellSpy(HMODULE module);
     ~ShellSpy();
     // Puts line into the input line and presses Return, Control and Shift held when elevated;
