@@ -105,47 +105,34 @@ void NativeFolderAsSeen(char* folder, const char* windowsFolder)
     MoveMemory(end, rest, lstrlenA(rest) + 1);
 }
 
-// Writes text with the variables replaced into mapped when it is given; returns the size the
-// result takes with its NUL, and counts the variables replaced.
-static int ReplaceVariables(const char* text, const char* const names[], const char* const values[],
-                            int count, char* mapped, int* replaced)
-{
-    int used = 0;
-    *replaced = 0;
-    while (*text) {
-        int matched = -1;
-        for (int i = 0; i < count && matched < 0; i++)
-            if (values[i] && values[i][0] && SameStart(text, names[i], lstrlenA(names[i])))
-                matched = i;
-        if (matched < 0) {
-            if (mapped)
-                mapped[used] = *text;
-            used++;
-            text++;
-            continue;
-        }
-        int length = lstrlenA(values[matched]);
-        if (mapped)
-            CopyMemory(mapped + used, values[matched], length);
-        used += length;
-        text += lstrlenA(names[matched]);
-        ++*replaced;
-    }
-    if (mapped)
-        mapped[used] = '\0';
-    return used + 1;
-}
-
 bool MapFolderVariables(const char* text, const char* programFiles, const char* commonFiles,
                         char* mapped, int size)
 {
     // The names with their closing %: %ProgramFiles(x86)% is not %ProgramFiles%.
     const char* const names[] = {"%ProgramFiles%", "%CommonProgramFiles%"};
     const char* const values[] = {programFiles, commonFiles};
-    int replaced;
-    int needed = ReplaceVariables(text, names, values, 2, NULL, &replaced);
-    if (replaced == 0 || needed > size)
+    int used = 0;
+    bool replaced = false;
+    for (; *text; text++) {
+        const char* piece = text;
+        int length = 1;
+        for (int i = 0; i < 2 && piece == text; i++) {
+            int nameLength = lstrlenA(names[i]);
+            if (values[i] && values[i][0] && SameStart(text, names[i], nameLength)) {
+                piece = values[i];
+                length = lstrlenA(piece);
+                text += nameLength - 1;
+                replaced = true;
+            }
+        }
+        // Room for the piece and the NUL.
+        if (used + length >= size)
+            return false;
+        CopyMemory(mapped + used, piece, length);
+        used += length;
+    }
+    if (!replaced)
         return false;
-    ReplaceVariables(text, names, values, 2, mapped, &replaced);
+    mapped[used] = '\0';
     return true;
 }

@@ -37,8 +37,9 @@ void NativeFolderAsSeen(char* folder, const char* windowsFolder);
 bool IsBareName(const char* name);
 // A typed text with %ProgramFiles% and %CommonProgramFiles% (any case, anywhere) replaced by the
 // values given, the 64-bit folders that a 32-bit process under WOW64 does not see by those
-// names; %ProgramFiles(x86)% and the rest as typed. A null or empty value is not replaced. False,
-// and mapped untouched, when nothing was replaced or the result would not fit (size bytes).
+// names; %ProgramFiles(x86)% and the rest as typed. A null or empty value is not replaced. False
+// (mapped then holds nothing of use) when nothing was replaced or the result would not fit (size
+// bytes).
 bool MapFolderVariables(const char* text, const char* programFiles, const char* commonFiles,
                         char* mapped, int size);
 

@@ -17,22 +17,6 @@ std::string Variable(const char* name)
     return value;
 }
 
-bool Contains(const std::string& text, const char* part)
-{
-    std::string lower = text, wanted = part;
-    CharLowerA(&lower[0]);
-    CharLowerA(&wanted[0]);
-    return lower.find(wanted) != std::string::npos;
-}
-
-void WriteFileText(const std::string& path, const char* text)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written;
-    WriteFile(file, text, lstrlenA(text), &written, NULL);
-    CloseHandle(file);
-}
-
 // App Paths\<name> of the 64-bit registry under HKLM, where 64-bit installers write it.
 void SetNativeAppPath(const char* name, const std::string& program, const std::string& folder)
 {
@@ -75,8 +59,8 @@ TEST_F(ModuleTest, TypedLinesMeanWhatThe64BitRunDialogMeans)
     // platform does not redirect drivers\etc), one only in the 64-bit folder; and a folder there.
     SetClassesValue(".orvdoc", "OrvelNote");
     SetClassesValue("OrvelNote\\shell\\open\\command", "\"" + installed + "\\orvelnote.exe\" \"%1\"");
-    WriteFileText(native + "\\drivers\\etc\\orvel-note.orvdoc", "note");
-    WriteFileText(native + "\\orvel-only64.orvdoc", "note");
+    for (const char* document : {"\\drivers\\etc\\orvel-note.orvdoc", "\\orvel-only64.orvdoc"})
+        ASSERT_TRUE(WritePrivateProfileStringA("note", "text", "a", (native + document).c_str()));
     CreateDirectoryA((native + "\\OrvelOnly64").c_str(), NULL);
     ASSERT_EQ(GetFileAttributesA((system + "\\orvel-only64.orvdoc").c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -134,11 +118,10 @@ TEST_F(ModuleTest, TypedLinesMeanWhatThe64BitRunDialogMeans)
         EXPECT_EQ(lstrcmpiA(last.directory.c_str(), c.directory.c_str()), 0) << last.directory;
         // Sysnative is only ever the program's own path: no 64-bit program could open it.
         for (const ShellRequest& request : spy.requests)
-            EXPECT_FALSE(Contains(request.parameters + request.directory, "Sysnative"));
-        if (!c.logged.empty()) {
-            EXPECT_TRUE(WaitUntil([&] { return Contains(ReadFileText(log), c.logged.c_str()); },
+            EXPECT_EQ((request.parameters + request.directory).find("Sysnative"), std::string::npos);
+        if (!c.logged.empty())
+            EXPECT_TRUE(WaitUntil([&] { return ReadFileText(log).find(c.logged) != std::string::npos; },
                                   15000)) << ReadFileText(log);
-        }
         EXPECT_EQ(WindowText(InputLine()), "");
         EXPECT_EQ(HistoryValue(std::to_string(slot++).c_str()), c.typed) << "recorded as typed";
     }
