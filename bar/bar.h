@@ -1,6 +1,7 @@
 // The bar window: its procedure, moving and sizing, collapsing and the context menu.
 #pragma once
 #include <windows.h>
+#include "../base/monitorcount.h"
 
 const int BUTTON_AREA_WIDTH = 22;   // the button's part of the bar; the combo box starts here
 const int COMBO_MARGIN = 24;        // the combo box is this much narrower than the bar
@@ -47,10 +48,12 @@ int BarDpi(HWND window);
 void ApplyBarFont();
 void LoadButtonImages();
 int ComboHeight();
-void FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
+// False, and nothing done, for a message the platform would not send: to a thread unaware of
+// each monitor's DPI, or without a place for the bar.
+bool FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam);
+bool PerMonitorAware();
 
 // Several monitors: where a dragged bar may go, what it snaps to, and a bar on no monitor.
-bool SeveralMonitors();
 POINT MessagePoint(LPARAM lParam);   // the screen point of a message
 bool SnapWorkArea(int x, int y, int width, RECT* work);
 void KeepDragOnMonitors(int* x, int* y);

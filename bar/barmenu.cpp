@@ -27,10 +27,11 @@ static void InsertChosenFile()
 {
     DWORD start = 0, end = 0;
     SendMessageA(State.input, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
-    if (!ChooseFile())
+    char path[COMMAND_TEXT_MAX];
+    if (!ChooseFile(path, sizeof path))
         return;
     SendMessageA(State.input, EM_SETSEL, start, end);
-    SendMessageA(State.input, EM_REPLACESEL, TRUE, (LPARAM)State.CommandBuffer);
+    SendMessageA(State.input, EM_REPLACESEL, TRUE, (LPARAM)path);
 }
 
 void RunBarMenuCommand(HWND window, int id)

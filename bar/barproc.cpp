@@ -116,8 +116,10 @@ LRESULT CALLBACK BarWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         KeepBarOnAMonitor();
         return 0;
     case WM_DPICHANGED:
-        FollowDpiChange(window, wParam, lParam);
-        return 0;
+        // An unaware host, the shell among them, passes it on as it always did.
+        if (FollowDpiChange(window, wParam, lParam))
+            return 0;
+        break;
     case WM_NCHITTEST:
         // Signed: a monitor left of the main one has negative coordinates.
         return HitTestGrip(DefWindowProcA(window, message, wParam, lParam), (short)LOWORD(lParam));

@@ -2,16 +2,25 @@
 // font, and a button image drawn for that size. At 96 DPI every size, font and image is the
 // unscaled one, so a DPI-unaware host sees exactly the bar it always had.
 #include "../plugin/state.h"
+#include "../host/kelvor.h"
+#include "../base/optionalentry.h"
 #include "../res/resource.h"
 #include "bar.h"
 
 typedef UINT(WINAPI* DpiForWindowProc)(HWND);
 typedef BOOL(WINAPI* ParametersForDpiProc)(UINT, UINT, PVOID, UINT, UINT);
+typedef HANDLE(WINAPI* ThreadDpiContextProc)();
+typedef int(WINAPI* AwarenessOfContextProc)(HANDLE);
+typedef HRESULT(WINAPI* ProcessAwarenessProc)(HANDLE, int*);
+typedef HRESULT(WINAPI* DpiForMonitorProc)(HMONITOR, int, UINT*, UINT*);
 
 namespace {
 
 // Up to eight times 96: beyond that a DPI is a hostile or broken message, not a monitor.
 const int MAX_DPI = BASE_DPI * 8;
+// DPI_AWARENESS_PER_MONITOR_AWARE and PROCESS_PER_MONITOR_DPI_AWARE alike; MDT_EFFECTIVE_DPI.
+const int PER_MONITOR_AWARE = 2;
+const int EFFECTIVE_DPI = 0;
 
 struct ButtonSet {
     int size;
@@ -23,10 +32,39 @@ const ButtonSet BUTTON_SETS[] = {
 
 bool Unscaled() { return State.dpi <= 0 || State.dpi == BASE_DPI; }
 
-FARPROC User32Entry(const char* name)
+// An entry of shcore.dll, which Windows 8.1 and later have: the one the process has loaded, else
+// the system folder's, loaded into *loaded for the caller to free.
+FARPROC ShcoreEntry(const char* name, HMODULE* loaded)
 {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? GetProcAddress(user32, name) : NULL;
+    *loaded = NULL;
+    const char file[] = "\\shcore.dll";
+    HMODULE shcore = GetModuleHandleA(file + 1);
+    if (!shcore) {
+        char path[MAX_PATH + 32];
+        UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return NULL;
+        strcopy(strecopy(path + length, SystemFolder), file);
+        shcore = *loaded = LoadLibraryA(path);
+    }
+    return shcore ? GetProcAddress(shcore, name) : NULL;
+}
+
+// Windows 8.1 and 10 before 1607 have no GetDpiForWindow: the monitor's effective DPI, which
+// the platform itself gives an unaware process as 96 and a system-aware one as the system's.
+bool MonitorDpi(HWND window, int* dpi)
+{
+    HMODULE loaded;
+    DpiForMonitorProc forMonitor = (DpiForMonitorProc)(void*)ShcoreEntry("GetDpiForMonitor", &loaded);
+    UINT x = 0, y = 0;
+    bool known = forMonitor &&
+                 forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), EFFECTIVE_DPI, &x,
+                            &y) == S_OK;
+    if (loaded)
+        FreeLibrary(loaded);
+    if (known)
+        *dpi = (int)y;
+    return known;
 }
 
 int ScreenDpi()
@@ -55,7 +93,7 @@ HFONT CreateMessageFont(int dpi)
     // Windows 10 1607 and later give the metrics at any DPI; before, they are at the system DPI,
     // which need not be the DPI of the bar's monitor.
     ParametersForDpiProc forDpi =
-        (ParametersForDpiProc)(void*)User32Entry("SystemParametersInfoForDpi");
+        (ParametersForDpiProc)(void*)OptionalEntry("user32.dll", "SystemParametersInfoForDpi");
     if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof full, &full, 0, dpi)) {
         metrics.cbSize = sizeof metrics;
         if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
@@ -73,19 +111,67 @@ int Scale(int value) { return Unscaled() ? value : MulDiv(value, State.dpi, BASE
 
 int Unscale(int value) { return Unscaled() ? value : MulDiv(value, BASE_DPI, State.dpi); }
 
-// Before Windows 10 the screen's DPI is the bar's only in a process that declared itself aware
-// of it: XP, and 7 at 125 %, tell an unaware one too, which does not expect the bar to scale.
+// Before Windows 10 1607 the window cannot tell: the monitor's DPI where Windows 8.1 on has it,
+// else the screen's, and that only in a process that declared itself aware of it: XP, and 7 at
+// 125 %, tell an unaware one too, which does not expect the bar to scale.
 int BarDpi(HWND window)
 {
-    DpiForWindowProc dpiForWindow = (DpiForWindowProc)(void*)User32Entry("GetDpiForWindow");
+    DpiForWindowProc dpiForWindow =
+        (DpiForWindowProc)(void*)OptionalEntry("user32.dll", "GetDpiForWindow");
     typedef BOOL(WINAPI * AwareProc)();
-    AwareProc aware = (AwareProc)(void*)User32Entry("IsProcessDPIAware");
+    AwareProc aware = (AwareProc)(void*)OptionalEntry("user32.dll", "IsProcessDPIAware");
     int dpi = BASE_DPI;
     if (dpiForWindow)
         dpi = (int)dpiForWindow(window);
-    else if (aware && aware())
+    else if (!MonitorDpi(window, &dpi) && aware && aware())
         dpi = ScreenDpi();
     return dpi > 0 && dpi <= MAX_DPI ? dpi : BASE_DPI;
+}
+
+// Whether the host's manifest declares it aware of each monitor's DPI ("PerMonitor",
+// "PerMonitorV2", "per monitor" or "true/pm"), the way Microsoft recommends declaring it.
+bool ManifestDeclaresPerMonitor()
+{
+    HMODULE host = GetModuleHandleA(NULL);
+    HRSRC found = FindResourceA(host, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    HGLOBAL loaded = found ? LoadResource(host, found) : NULL;
+    const char* text = loaded ? (const char*)LockResource(loaded) : NULL;
+    int size = text ? (int)SizeofResource(host, found) : 0;
+    const char* const words[] = {"monitor", "/pm"};
+    for (const char* word : words) {
+        int length = lstrlenA(word);
+        for (int at = 0; at + length <= size; at++) {
+            int i = 0;
+            while (i < length && (text[at + i] | 0x20) == word[i])
+                i++;
+            if (i == length)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The platform sends WM_DPICHANGED, and moves windows between monitors of other scales, only for
+// a thread (Windows 10 1607 on) or process (8.1 on) aware of each monitor's DPI. The host must
+// also have declared it: Wine reports every process aware, the shell too, which is not.
+bool PerMonitorAware()
+{
+    if (!ManifestDeclaresPerMonitor())
+        return false;
+    ThreadDpiContextProc context =
+        (ThreadDpiContextProc)(void*)OptionalEntry("user32.dll", "GetThreadDpiAwarenessContext");
+    AwarenessOfContextProc awareness =
+        (AwarenessOfContextProc)(void*)OptionalEntry("user32.dll", "GetAwarenessFromDpiAwarenessContext");
+    if (context && awareness)
+        return awareness(context()) == PER_MONITOR_AWARE;
+    HMODULE loaded;
+    ProcessAwarenessProc process =
+        (ProcessAwarenessProc)(void*)ShcoreEntry("GetProcessDpiAwareness", &loaded);
+    int value = 0;
+    bool aware = process && process(NULL, &value) == S_OK && value == PER_MONITOR_AWARE;
+    if (loaded)
+        FreeLibrary(loaded);
+    return aware;
 }
 
 // At 96 the stock font the bar always had; elsewhere the system's message font at the bar's DPI.
@@ -130,11 +216,15 @@ int ComboHeight()
 
 // The bar moved to a monitor of another scale, or the scale changed: font, height, button and
 // widths follow; the widths at 96 DPI, which the configuration holds, stay what they were.
-void FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam)
+bool FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam)
 {
+    // The suggested place must be one: a window of no size is no suggestion.
     int dpi = LOWORD(wParam);
-    if (!State.bar || dpi <= 0 || dpi > MAX_DPI)
-        return;
+    const RECT* suggested = (const RECT*)lParam;
+    if (!State.bar || dpi <= 0 || dpi > MAX_DPI || !suggested ||
+        suggested->right <= suggested->left || suggested->bottom <= suggested->top ||
+        !PerMonitorAware())
+        return false;
     int width96 = Unscale(State.width);
     int saved96 = Unscale(State.savedWidth);
     State.dpi = dpi;
@@ -147,14 +237,10 @@ void FollowDpiChange(HWND window, WPARAM wParam, LPARAM lParam)
                  width - Scale(COMBO_MARGIN), Scale(COMBO_LIST_HEIGHT),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
-    RECT place;
-    GetWindowRect(window, &place);
-    const RECT* suggested = (const RECT*)lParam;
-    if (suggested)
-        place = *suggested;
     // Raises WM_SIZE, which records the width and saves it as the width at 96 DPI.
-    SetWindowPos(window, NULL, place.left, place.top, width, State.barHeight,
+    SetWindowPos(window, NULL, suggested->left, suggested->top, width, State.barHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     // The combo box took its new font without redrawing.
     RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    return true;
 }

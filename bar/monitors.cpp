@@ -2,7 +2,7 @@
 // what happens to a bar that no monitor shows. On one monitor the callers keep the primary
 // screen's limits and SPI_GETWORKAREA.
 #include "../plugin/state.h"
-#include "../command/textrules.h"
+#include "../base/minint.h"
 #include "bar.h"
 
 namespace {
@@ -39,8 +39,6 @@ int Clamp(int value, int low, int high)
 }
 
 }  // namespace
-
-bool SeveralMonitors() { return GetSystemMetrics(SM_CMONITORS) > 1; }
 
 // A monitor left of or above the primary one has negative coordinates, which the words of a
 // message's point carry as signed. On one monitor, and for the keyboard's menu point (-1, -1),

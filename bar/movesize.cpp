@@ -1,6 +1,6 @@
 // Moving the bar by its button, snapping it to the work area, and sizing it from its right edge.
 #include "../plugin/state.h"
-#include "../command/textrules.h"
+#include "../base/minint.h"
 #include "bar.h"
 
 const UINT DRAG_MOVE_FLAGS = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING;

@@ -5,9 +5,18 @@
 LRESULT CALLBACK EditSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Ctrl+Shift+Enter runs the line elevated; every other caller runs it as the user.
 void ExecuteInput(bool elevated = false);
+bool ReadInputLine();
 
 void FindBrowser(char* destination);
+void OpenWebTarget();
 void ShellRun(bool elevated);
+
+// The extensions of programs (EXTENSIONS_TEXT bytes): PATHEXT where set, else the ones every
+// Windows has.
+const int EXTENSIONS_TEXT = 512;
+void ReadProgramExtensions(char* extensions);
+// Where programs are registered by name, under HKCU and HKLM.
+extern const char AppPathsKey[];
 
 // The shell road under WOW64 (nativeroad.cpp). The text to run for a typed one: the two program
 // folders' variables with their 64-bit meaning, and a path into System32 through Sysnative where
@@ -28,7 +37,8 @@ int CharacterBytes();
 int LineReadLimit();
 
 void RunDotCommand(const char* text);
-BOOL ChooseFile();
+// The open-file dialog: the chosen path in path (size bytes), or false and path empty.
+BOOL ChooseFile(char* path, int size);
 void ShowProperties();
 void RunThemeTool();
 
@@ -37,5 +47,4 @@ void FillHistoryList(HWND combo);
 void ClearHistory();
 
 extern const char HistoryKeyPath[];
-extern const char NotFoundText[];
 extern const char SiteAddress[];

@@ -23,14 +23,14 @@ const int HOST_TEXT_BUFFER = 264;
 const int HOST_TEXT_BYTES = 3 * (HOST_TEXT_BUFFER - 1) + 1;
 static const char ThemeToolName[] = "vestrad.exe";
 
-BOOL ChooseFile()
+BOOL ChooseFile(char* path, int size)
 {
     // A folder that could not be read, or would not fit, leaves the dialog its own default.
     char windowsFolder[MAX_PATH];
     windowsFolder[0] = '\0';
     if (GetWindowsDirectoryA(windowsFolder, MAX_PATH) >= MAX_PATH)
         windowsFolder[0] = '\0';
-    State.CommandBuffer[0] = '\0';
+    path[0] = '\0';
 
     OPENFILENAMEA request;
     ZeroMemory(&request, sizeof request);
@@ -38,8 +38,8 @@ BOOL ChooseFile()
     request.hwndOwner = State.bar;
     request.hInstance = State.instance;
     request.lpstrFilter = FileFilter;
-    request.lpstrFile = State.CommandBuffer;
-    request.nMaxFile = LineReadLimit();
+    request.lpstrFile = path;
+    request.nMaxFile = MinInt(size, LineReadLimit());
     request.lpstrInitialDir = windowsFolder[0] ? windowsFolder : NULL;
     request.Flags = OPEN_FLAGS;
 
@@ -47,7 +47,7 @@ BOOL ChooseFile()
     BOOL chosen = GetOpenFileNameA(&request);
     SendMessageA(State.host.mainWindow, HOSTMSG_DIALOGCLOSED, 0, 0);
     if (!chosen)
-        State.CommandBuffer[0] = '\0';
+        path[0] = '\0';
     return chosen ? TRUE : FALSE;
 }
 

@@ -1,22 +1,92 @@
-// The dot-command names and the rule that matches a typed word against them.
+// The dot-command names, the rule that matches a typed word against them, and the command list.
 #include <windows.h>
 #include "../host/kelvor.h"
 #include "textrules.h"
 
-// The order matters: the first match wins, so ".C" is CPanel and ".Clear" is ClearHistory.
-const char* const DotCommandTable[DOT_COMMAND_COUNT + 1] = {
-    "",
-    "Help", "About", "Recycle", "MyComputer", "ShutDown", "Logoff", "CPanel", "Install",
-    "SetupClock", "ClearHistory", "Master", "Wallpapers", "Theme", "Printers", "Recent", "Find",
-    "Open", "Screen", "ClearRecent", "Desktop", "Properties", "Site", "Error",
+const int COMPARE_BUFFER = 64;  // longer than any name; a comparison copies no more than the name
+
+#define DOT_COMMAND_ROW(name, action, posted, handler, recorded, listed) \
+    {DOT_##name, #name, recorded, listed},
+constexpr DotCommandRow DotCommandTable[DOT_COMMAND_COUNT + 1] = {
+    {DOT_NONE, "", false, 0},
+    DOT_COMMANDS(DOT_COMMAND_ROW)
+};
+#undef DOT_COMMAND_ROW
+
+namespace {
+
+constexpr int TextLength(const char* text)
+{
+    int length = 0;
+    while (text[length])
+        length++;
+    return length;
+}
+
+constexpr int ListedCount()
+{
+    int count = 0;
+    for (const DotCommandRow& row : DotCommandTable)
+        count += row.listed ? 1 : 0;
+    return count;
+}
+
+// Every row stands at its own number, every name fits the comparison buffers with its dot, and
+// the listed rows fill the lines 1 to ListedCount() once each.
+constexpr bool TableIsSound()
+{
+    for (int number = 0; number <= DOT_COMMAND_COUNT; number++) {
+        const DotCommandRow& row = DotCommandTable[number];
+        if (row.number != number || 1 + TextLength(row.name) >= COMPARE_BUFFER)
+            return false;
+        if (row.listed < 0 || row.listed > ListedCount())
+            return false;
+        for (int other = number + 1; other <= DOT_COMMAND_COUNT; other++)
+            if (row.listed && DotCommandTable[other].listed == row.listed)
+                return false;
+    }
+    return true;
+}
+static_assert(TableIsSound(), "each dot command at its number, each listed line once");
+
+constexpr int CommandListBytes()
+{
+    int bytes = 0;
+    for (const DotCommandRow& row : DotCommandTable)
+        if (row.listed)
+            bytes += 2 + 1 + TextLength(row.name);  // CR LF before all but the first, the dot
+    return bytes - 2 + 1;
+}
+
+struct CommandList {
+    char text[CommandListBytes()];
 };
 
-const char CommandListText[] =
-    ".Help\r\n.ClearHistory\r\n.Recycle\r\n.MyComputer\r\n.ShutDown\r\n.Logoff\r\n.CPanel\r\n"
-    ".Install\r\n.SetupClock\r\n.Master\r\n.Wallpapers\r\n.Theme\r\n.Printers\r\n.Recent\r\n"
-    ".Find\r\n.Open\r\n.Screen\r\n.ClearRecent\r\n.Desktop\r\n.Site";
+constexpr CommandList MakeCommandList()
+{
+    CommandList list = {};
+    int at = 0;
+    for (int line = 1; line <= ListedCount(); line++) {
+        for (const DotCommandRow& row : DotCommandTable) {
+            if (row.listed != line)
+                continue;
+            if (line > 1) {
+                list.text[at++] = '\r';
+                list.text[at++] = '\n';
+            }
+            list.text[at++] = '.';
+            for (const char* c = row.name; *c; c++)
+                list.text[at++] = *c;
+        }
+    }
+    return list;
+}
 
-const int COMPARE_BUFFER = 64;  // longer than any name; a comparison copies no more than the name
+constexpr CommandList TheCommandList = MakeCommandList();
+
+}  // namespace
+
+const char* const CommandListText = TheCommandList.text;
 
 // Both sides are cut to the shorter length: a beginning of a name matches it, and so does a
 // word that begins with a whole name, whatever follows.
@@ -24,15 +94,15 @@ int MatchDotCommand(const char* text)
 {
     int length = lstrlenA(text);
     if (length == 0)
-        return 0;
+        return DOT_NONE;
     char name[COMPARE_BUFFER];
     char typed[COMPARE_BUFFER];
     for (int number = 1; number <= DOT_COMMAND_COUNT; number++) {
-        int n = MinInt(length, lstrlenA(DotCommandTable[number]));
-        strmoven(name, DotCommandTable[number], n);
+        int n = MinInt(length, lstrlenA(DotCommandTable[number].name));
+        strmoven(name, DotCommandTable[number].name, n);
         strmoven(typed, text, n);
         if (CompareNoCase(name, typed) == 0)
             return number;
     }
-    return 0;
+    return DOT_NONE;
 }

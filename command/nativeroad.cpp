@@ -12,9 +12,6 @@
 
 namespace {
 
-const char AppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-const char DefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
-const int EXTENSIONS_TEXT = 512;
 // The line with a variable or the Windows folder put in (as the shell road's own texts).
 const int NATIVE_TEXT = COMMAND_TEXT_MAX + MAX_PATH;
 
@@ -24,44 +21,23 @@ bool ReadWindowsFolder(char* folder)
     return length > 0 && length < MAX_PATH;
 }
 
-// The extension of path's last component, its dot included; NULL when it has none.
-const char* ExtensionOf(const char* path)
-{
-    const char* dot = NULL;
-    for (; *path; path++)
-        if (*path == '.')
-            dot = path;
-        else if (*path == '\\' || *path == '/')
-            dot = NULL;
-    return dot;
-}
-
 // A program, not a document: its extension is one of PATHEXT's, or it has none and a file of
 // that name with one of them exists.
 bool IsProgram(const char* path)
 {
-    char extensions[EXTENSIONS_TEXT];
-    DWORD length = GetEnvironmentVariableA("PATHEXT", extensions, sizeof extensions);
-    if (length == 0 || length >= sizeof extensions)
-        strcopy(extensions, DefaultExtensions);
-    const char* own = ExtensionOf(path);
-    char candidate[MAX_PATH];
+    char extensions[EXTENSIONS_TEXT], extension[EXTENSIONS_TEXT], candidate[MAX_PATH];
+    ReadProgramExtensions(extensions);
+    const char* own = FileExtension(path);
     int pathLength = lstrlenA(path);
-    for (char* extension = extensions; *extension;) {
-        char* end = extension;
-        while (*end && *end != ';')
-            end++;
-        char separator = *end;
-        *end = '\0';
-        if (own ? !lstrcmpiA(own, extension)
-                : end > extension && pathLength + (end - extension) < MAX_PATH) {
-            if (own)
+    for (const char* rest = extensions; (rest = NextExtension(rest, extension, sizeof extension));) {
+        if (*own) {
+            if (!lstrcmpiA(extension, own))
                 return true;
+        } else if (extension[0] && pathLength + lstrlenA(extension) < MAX_PATH) {
             strcopy(strecopy(candidate, path), extension);
             if (GetFileAttributesA(candidate) != INVALID_FILE_ATTRIBUTES)
                 return true;
         }
-        extension = separator ? end + 1 : end;
     }
     return false;
 }
@@ -134,10 +110,10 @@ void ExploredAsSeen(char* folder)
 
 bool NativeAppPath(const char* name, char* program, char* folder)
 {
-    char key[sizeof AppPathsKey + MAX_PATH + 4];
+    char key[2 * MAX_PATH];
     if (lstrlenA(name) >= MAX_PATH)
         return false;
-    strcopy(strecopy(strecopy(key, AppPathsKey), name), ExtensionOf(name) ? "" : ".exe");
+    strcopy(strecopy(strecopy(key, AppPathsKey), name), *FileExtension(name) ? "" : ".exe");
     HKEY entry;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &entry) &&
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &entry))

@@ -1,38 +1,34 @@
 // Everything that is neither a dot command nor a web target goes to the Windows shell.
 #include "../plugin/state.h"
 #include "../host/kelvor.h"
-#include "../bar/bar.h"
+#include "../base/monitorcount.h"
 #include "command.h"
+#include "failures.h"
 #include "textrules.h"
 #include <shellapi.h>
 
-const char NotFoundText[] = ".Error: not found";
 static const char RunAsVerb[] = "runas";
 static const char DefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
+const char AppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 // The line, and room for the Windows folder that a leading %windir% or the Sysnative mapping
 // may put in.
 const int RUN_TEXT = COMMAND_TEXT_MAX + MAX_PATH;
-const int EXTENSIONS_TEXT = 512;
 
-// A text that holds a character no file name may hold (a quote inside, as in a quoted program
-// followed by its parameters, or a '|') names no file either: the shell answers
-// ERROR_INVALID_NAME for it, not ERROR_FILE_NOT_FOUND, and it gets the same second attempt and
-// the same report.
-static bool IsNotFound(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-           error == ERROR_INVALID_NAME;
-}
-
-// Judged by the last-error value alone, except under WOW64: there a program of the 64-bit folder
-// that the shell did start can leave "not found" behind, and would run twice.
+// 0 when the shell started the request, else the reason it did not. "Not found" is judged by
+// the last error alone, as always, except under WOW64: there a program of the 64-bit folder that
+// the shell did start can leave "not found" behind, and would run twice. Any other failure counts
+// only when the shell says so: a program that started may leave a stale last error behind.
 static DWORD Execute(SHELLEXECUTEINFOA* request)
 {
     SetLastError(0);
     BOOL started = ShellExecuteExA(request);
     DWORD error = GetLastError();
-    return started && State.wow64 ? 0 : error;
+    if (started && State.wow64)
+        return 0;
+    if (IsNotFound(error) || !started)
+        return error ? error : ERROR_GEN_FAILURE;
+    return 0;
 }
 
 // On one monitor the request is exactly what it always was; on several it names the bar's
@@ -65,13 +61,56 @@ static void ExploreFolder(const char* typed)
     ShellExecuteExA(&request);
 }
 
+void ReadProgramExtensions(char* extensions)
+{
+    DWORD length = GetEnvironmentVariableA("PATHEXT", extensions, EXTENSIONS_TEXT);
+    if (length == 0 || length >= EXTENSIONS_TEXT)
+        strcopy(extensions, DefaultExtensions);
+}
+
+// What Ctrl+Shift+Enter runs as administrator: a program by its extension, or a name without
+// one that the shell would find with a program's extension (in the working folder, along the
+// search path, or under App Paths). A document or a folder has no "runas" verb: asked for it,
+// the shell answers ERROR_NO_ASSOCIATION, so they open as with Enter.
+static bool StartsAsProgram(const char* name, const char* folder)
+{
+    char extensions[EXTENSIONS_TEXT];
+    ReadProgramExtensions(extensions);
+    const char* own = FileExtension(name);
+    char extension[EXTENSIONS_TEXT];
+    char found[MAX_PATH];
+    for (const char* rest = extensions; (rest = NextExtension(rest, extension, sizeof extension));) {
+        if (*own ? !lstrcmpiA(extension, own)
+                 : extension[0] && *name &&
+                       (SearchPathA(folder, name, extension, MAX_PATH, found, NULL) ||
+                        SearchPathA(NULL, name, extension, MAX_PATH, found, NULL)))
+            return true;
+    }
+    char key[MAX_PATH + RUN_TEXT];
+    if (*own || !IsBareName(name) || lstrlenA(name) >= RUN_TEXT)
+        return false;
+    strcopy(strecopy(strecopy(key, AppPathsKey), name), ".exe");
+    const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+    for (HKEY root : roots) {
+        HKEY entry;
+        if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &entry) == ERROR_SUCCESS) {
+            RegCloseKey(entry);
+            return true;
+        }
+    }
+    return false;
+}
+
+static const char* VerbFor(const char* file, const char* folder, bool elevated)
+{
+    return elevated && StartsAsProgram(file, folder) ? RunAsVerb : NULL;
+}
+
 // The first of NAME with each PATHEXT extension that exists in folder, into path.
 static bool FindWithExtension(char* path, int size, int nameEnd)
 {
     char extensions[EXTENSIONS_TEXT];
-    DWORD length = GetEnvironmentVariableA("PATHEXT", extensions, sizeof extensions);
-    if (length == 0 || length >= sizeof extensions)
-        strcopy(extensions, DefaultExtensions);
+    ReadProgramExtensions(extensions);
     for (char* extension = extensions; *extension;) {
         char* end = extension;
         while (*end && *end != ';')
@@ -146,7 +185,7 @@ static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, D
     return Execute(request);
 }
 
-static DWORD RunThroughShell(const char* typed, const char* verb)
+static DWORD RunThroughShell(const char* typed, bool elevated)
 {
     char text[RUN_TEXT];
     char file[RUN_TEXT + 2];   // the text and two added quotes
@@ -158,7 +197,6 @@ static DWORD RunThroughShell(const char* typed, const char* verb)
     ZeroMemory(&request, sizeof request);
     request.cbSize = sizeof request;
     request.hwnd = State.bar;
-    request.lpVerb = verb;
 
     // First as one file, quoted, in the folder the whole text names.
     strcopy(file, text);
@@ -169,6 +207,7 @@ static DWORD RunThroughShell(const char* typed, const char* verb)
         Unquote(text);
     WorkingFolderOf(text, folder, sizeof folder);
     SeenWorkingFolder(folder);
+    request.lpVerb = VerbFor(text, folder, elevated);
     request.lpDirectory = folder;
     request.fMask = SEE_MASK_DOENVSUBST | SEE_MASK_FLAG_NO_UI;
     request.nShow = SW_SHOWNORMAL;
@@ -187,11 +226,16 @@ static DWORD RunThroughShell(const char* typed, const char* verb)
     GetWindowsDirectoryA(folder, MAX_PATH);
     WorkingFolderOf(file, folder, sizeof folder);
     SeenWorkingFolder(folder);
+    request.lpVerb = VerbFor(file, folder, elevated);
     request.lpFile = file;
     request.lpDirectory = folder;
     outcome = Execute(&request);
-    if (IsNotFound(outcome) && State.wow64)
+    if (IsNotFound(outcome) && State.wow64) {
+        // A name without an extension is found there only with a program's.
+        if (elevated && !*FileExtension(file))
+            request.lpVerb = RunAsVerb;
         outcome = RunFromNativeFolder(&request, file, outcome);
+    }
     return outcome;
 }
 
@@ -213,15 +257,18 @@ void ShellRun(bool elevated)
     if (DirExists(text))
         ExploreFolder(text);
     else
-        outcome = RunThroughShell(text, elevated ? RunAsVerb : NULL);
+        outcome = RunThroughShell(text, elevated);
 
-    if (elevated && outcome == ERROR_CANCELLED) {
-        // Elevation refused: nothing ran and nothing is missing. The line keeps its text,
-        // selected, for another try; neither the history nor the failed command changes.
-    } else if (IsNotFound(outcome)) {
-        // The typed text is kept for ".Error", which brings it back.
+    const char* failure = outcome ? FailureText(outcome) : NULL;
+    if (outcome && !failure) {
+        // Refused (the administrator's prompt, or another question of the shell's): nothing ran
+        // and nothing is missing. The line keeps its text, selected, for another try; neither
+        // the history nor the failed command changes.
+    } else if (outcome) {
+        // Nothing ran: the typed text is kept for ".Error", which brings it back, and the line
+        // says why.
         strcopy(State.FailedCommand, State.CommandBuffer);
-        strcopy(State.CommandBuffer, NotFoundText);
+        strcopy(State.CommandBuffer, failure);
     } else {
         // Recorded as typed, never as mapped.
         AddToHistory(State.CommandBuffer);

@@ -56,3 +56,27 @@ void WorkingFolderOf(const char* path, char* folder, int size)
         folder[3] = '\0';
     }
 }
+
+const char* FileExtension(const char* path)
+{
+    const char* extension = NULL;
+    for (const char* p = path; *p; p++) {
+        if (*p == '\\' || *p == '/' || *p == ':')
+            extension = NULL;
+        else if (*p == '.')
+            extension = p;
+    }
+    return extension ? extension : path + lstrlenA(path);
+}
+
+const char* NextExtension(const char* list, char* extension, int size)
+{
+    if (!list || !*list)
+        return NULL;
+    int length = 0;
+    for (; *list && *list != ';'; list++)
+        if (length < size - 1)
+            extension[length++] = *list;
+    extension[length] = '\0';
+    return *list ? list + 1 : list;
+}

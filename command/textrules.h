@@ -1,6 +1,8 @@
 // Pure text routines: no window handling, so that they can be tested and fuzzed on their own.
 #pragma once
 #include <windows.h>
+#include "../base/minint.h"
+#include "dotcommands.h"
 
 const int LINE_CHARACTERS = MAX_PATH - 1;  // what the input line accepts (CB_LIMITTEXT)
 // The line in bytes: under the UTF-8 code page one character of the line (a UTF-16 unit) takes
@@ -43,11 +45,24 @@ bool IsBareName(const char* name);
 bool MapFolderVariables(const char* text, const char* programFiles, const char* commonFiles,
                         char* mapped, int size);
 
-int MinInt(int a, int b);
+// The extension of a path's last component, its dot included; the empty end of path when it has
+// none.
+const char* FileExtension(const char* path);
+// The next entry of a list such as PATHEXT (".COM;.EXE;.BAT") into extension (size bytes, cut
+// when longer); the rest of the list after it, NULL once the list is through.
+const char* NextExtension(const char* list, char* extension, int size);
 
-const int DOT_COMMAND_COUNT = 23;
-extern const char* const DotCommandTable[DOT_COMMAND_COUNT + 1];  // [0] unused: 0 is no match
-extern const char CommandListText[];
+// The dot commands' names and how the history and the command list treat them, in table order;
+// [0] stands for no match: the command list, nothing recorded.
+struct DotCommandRow {
+    DotCommand number;
+    const char* name;
+    bool recorded;
+    int listed;   // the line in the command list, 0 for none
+};
+extern const DotCommandRow DotCommandTable[DOT_COMMAND_COUNT + 1];
+// The listed names with their dots, a line each, joined by CR LF.
+extern const char* const CommandListText;
 int MatchDotCommand(const char* text);
 
 // Compares like lstrcmpiA, but reads the texts in the process's code page where that is UTF-8.

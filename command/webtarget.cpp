@@ -66,8 +66,3 @@ void JoinPath(char* path, const char* name)
     if (name)
         strecopy(end, name);
 }
-
-int MinInt(int a, int b)
-{
-    return a < b ? a : b;
-}

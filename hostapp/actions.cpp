@@ -1,34 +1,30 @@
 // What the host does for each request of the bar: Windows' own places and dialogs, chosen so that
 // they open on every Windows from XP to 11, the newer page first where a newer Windows has one.
 #include "hostapp.h"
+#include "base/optionalentry.h"
+#include "command/dotcommands.h"
 #include <shlobj.h>
 #include <stdio.h>
 #include "res/version.h"
 
 namespace {
 
+// The bar's names for the host's actions: the dot commands that ask for them.
 struct ActionEntry {
     DWORD code;
     const char* name;
 };
-
-const ActionEntry ActionNames[] = {
-    {HOSTACTION_SHUTDOWN, "ShutDown"},       {HOSTACTION_RECYCLE, "Recycle"},
-    {HOSTACTION_DESKTOP, "Desktop"},         {HOSTACTION_CLEARRECENT, "ClearRecent"},
-    {HOSTACTION_SCREEN, "Screen"},           {HOSTACTION_FIND, "Find"},
-    {HOSTACTION_LOGOFF, "Logoff"},           {HOSTACTION_MASTER, "Master"},
-    {HOSTACTION_ABOUT, "About"},             {HOSTACTION_RECENT, "Recent"},
-    {HOSTACTION_CPANEL, "CPanel"},           {HOSTACTION_PRINTERS, "Printers"},
-    {HOSTACTION_MYCOMPUTER, "MyComputer"},
-};
+#define ACTION_NAME_ROW(name, action, posted, handler, recorded, listed) {action, #name},
+const ActionEntry ActionNames[] = {DOT_COMMANDS(ACTION_NAME_ROW)};
+#undef ACTION_NAME_ROW
 
 // The major version of the running Windows. RtlGetVersion tells the truth; GetVersionEx does too
 // here, because the manifest names every Windows up to 11 as supported.
 DWORD WindowsMajorVersion()
 {
     typedef LONG(WINAPI * RtlGetVersionProc)(OSVERSIONINFOW*);
-    RtlGetVersionProc rtlGetVersion = (RtlGetVersionProc)(void*)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
+    RtlGetVersionProc rtlGetVersion =
+        (RtlGetVersionProc)(void*)OptionalEntry("ntdll.dll", "RtlGetVersion");
     if (rtlGetVersion) {
         OSVERSIONINFOW version;
         ZeroMemory(&version, sizeof version);
@@ -42,60 +38,54 @@ DWORD WindowsMajorVersion()
     return GetVersionExA(&version) ? version.dwMajorVersion : 5;
 }
 
+const char LongSystemFolder[] = "the system folder's name is too long";
+
+void Unresolved(ActionPlan* plan, const char* problem)
+{
+    plan->what = PLAN_UNRESOLVED;
+    lstrcpynA(plan->problem, problem, sizeof plan->problem);
+}
+
 // A page of the Settings app on Windows 10 and later, else the control panel with the
 // parameters of Vista to 8.1 where they differ from XP's applet; the control panel is also what
 // a failed Settings page falls back to.
-void OpenSettingsPage(const char* label, const char* settingsPage, const char* vistaParameters,
-                      const char* applet)
+void SettingsPage(ActionPlan* plan, DWORD major, const char* settingsPage,
+                  const char* vistaParameters, const char* applet)
 {
-    DWORD major = WindowsMajorVersion();
-    ShellTarget panel;
-    if (!ProgramTarget(&panel, "control.exe",
+    ShellTarget* panel = major >= 10 ? &plan->fallback : &plan->target;
+    if (!ProgramTarget(panel, "control.exe",
                        major >= 6 && vistaParameters ? vistaParameters : applet)) {
-        Log("%s: the system folder's name is too long", label);
+        Unresolved(plan, LongSystemFolder);
         return;
     }
-    if (major >= 10) {
-        ShellTarget page;
-        FileTarget(&page, NULL, settingsPage);
-        OpenTarget(label, &page, &panel);
-    } else {
-        OpenTarget(label, &panel, NULL);
+    plan->hasFallback = major >= 10;
+    if (major >= 10)
+        FileTarget(&plan->target, NULL, settingsPage);
+}
+
+void ShellFolder(ActionPlan* plan, int csidl)
+{
+    if (!FolderTarget(&plan->target, csidl)) {
+        _snprintf(plan->problem, sizeof plan->problem, "the shell knows no folder %d here", csidl);
+        plan->problem[sizeof plan->problem - 1] = '\0';
+        plan->what = PLAN_UNRESOLVED;
     }
 }
 
-void OpenFolder(const char* label, int csidl)
+void ControlPanelHome(ActionPlan* plan)
 {
-    ShellTarget folder;
-    if (!FolderTarget(&folder, csidl)) {
-        Log("%s: the shell knows no folder %d here", label, csidl);
-        return;
-    }
-    OpenTarget(label, &folder, NULL);
-    FreeTarget(&folder);
-}
-
-void OpenControlPanelHome(const char* label)
-{
-    ShellTarget panel;
-    if (ProgramTarget(&panel, "control.exe", NULL))
-        OpenTarget(label, &panel, NULL);
-    else
-        Log("%s: the system folder's name is too long", label);
+    if (!ProgramTarget(&plan->target, "control.exe", NULL))
+        Unresolved(plan, LongSystemFolder);
 }
 
 // The "find" verb opens the file search on every version; it searches from the folder it is
 // given, and the user's own files are what is looked for most.
-void FindFiles(const char* label)
+void FileSearch(ActionPlan* plan)
 {
     char profile[PATH_BYTES];
-    ShellTarget search;
     if (SHGetFolderPathA(NULL, CSIDL_PROFILE, NULL, SHGFP_TYPE_CURRENT, profile) != S_OK ||
-        !FileTarget(&search, "find", profile)) {
-        Log("%s: no profile folder to search from", label);
-        return;
-    }
-    OpenTarget(label, &search, NULL);
+        !FileTarget(&plan->target, "find", profile))
+        Unresolved(plan, "no profile folder to search from");
 }
 
 void ShowAbout(const char* label)
@@ -117,75 +107,71 @@ void ShowAbout(const char* label)
 const char* ActionName(DWORD action)
 {
     for (const ActionEntry& entry : ActionNames)
-        if (entry.code == action)
+        if (entry.code != 0 && entry.code == action)
             return entry.name;
     return "unknown";
 }
 
-void PerformAction(DWORD action)
+void ResolveRequest(UINT message, DWORD action, DWORD major, ActionPlan* plan)
 {
-    char label[64];
-    _snprintf(label, sizeof label, "action %lu %s", (unsigned long)action, ActionName(action));
-    label[sizeof label - 1] = '\0';
-    switch (action) {
-    case HOSTACTION_ABOUT:
-        ShowAbout(label);
-        break;
-    case HOSTACTION_RECYCLE:
-        OpenFolder(label, CSIDL_BITBUCKET);
-        break;
-    case HOSTACTION_MYCOMPUTER:
-        OpenFolder(label, CSIDL_DRIVES);
-        break;
-    case HOSTACTION_PRINTERS:
-        OpenFolder(label, CSIDL_PRINTERS);
-        break;
-    case HOSTACTION_RECENT:
-        OpenFolder(label, CSIDL_RECENT);
-        break;
-    case HOSTACTION_SHUTDOWN:
-        ShutDownWindows(label);
-        break;
-    case HOSTACTION_LOGOFF:
-        LogOffWindows(label);
-        break;
-    case HOSTACTION_CPANEL:
-        OpenControlPanelHome(label);
-        break;
+    ZeroMemory(plan, sizeof *plan);
+    plan->what = PLAN_TARGET;
+    switch (message == HOSTMSG_COMMAND ? action : message) {
+    case HOSTACTION_ABOUT: plan->what = PLAN_ABOUT_BOX; break;
+    case HOSTACTION_RECYCLE: ShellFolder(plan, CSIDL_BITBUCKET); break;
+    case HOSTACTION_MYCOMPUTER: ShellFolder(plan, CSIDL_DRIVES); break;
+    case HOSTACTION_PRINTERS: ShellFolder(plan, CSIDL_PRINTERS); break;
+    case HOSTACTION_RECENT: ShellFolder(plan, CSIDL_RECENT); break;
+    case HOSTACTION_SHUTDOWN: plan->what = PLAN_SHUT_DOWN; break;
+    case HOSTACTION_LOGOFF: plan->what = PLAN_LOG_OFF; break;
+    case HOSTACTION_CPANEL: ControlPanelHome(plan); break;
     case HOSTACTION_MASTER:
-        OpenOptions(label);
+    case HOSTMSG_PROPERTIES: plan->what = PLAN_OPTIONS; break;
+    case HOSTACTION_FIND: FileSearch(plan); break;
+    case HOSTACTION_SCREEN: SettingsPage(plan, major, "ms-settings:display", NULL, "desk.cpl"); break;
+    case HOSTACTION_CLEARRECENT: plan->what = PLAN_CLEAR_RECENT; break;
+    case HOSTACTION_DESKTOP: plan->what = PLAN_SHOW_DESKTOP; break;
+    // XP's display properties open on their background tab with index 0.
+    case HOSTMSG_WALLPAPERS:
+        SettingsPage(plan, major, "ms-settings:personalization-background",
+                     "/name Microsoft.Personalization /page pageWallpaper", "desk.cpl,,0");
         break;
-    case HOSTACTION_FIND:
-        FindFiles(label);
+    case HOSTMSG_SETUPCLOCK:
+        SettingsPage(plan, major, "ms-settings:dateandtime", NULL, "timedate.cpl");
         break;
-    case HOSTACTION_SCREEN:
-        OpenSettingsPage(label, "ms-settings:display", NULL, "desk.cpl");
-        break;
-    case HOSTACTION_CLEARRECENT:
-        ClearRecentDocuments(label);
-        break;
-    case HOSTACTION_DESKTOP:
-        ShowDesktop(label);
-        break;
-    default:
-        Log("%s: ignored", label);
-        break;
+    default: plan->what = PLAN_IGNORED; break;
     }
 }
 
-void PerformHostMessage(UINT message)
+void FreePlan(ActionPlan* plan)
 {
-    switch (message) {
-    case HOSTMSG_WALLPAPERS:
-        // XP's display properties open on their background tab with index 0.
-        OpenSettingsPage("0x7FD7 Wallpapers", "ms-settings:personalization-background",
-                         "/name Microsoft.Personalization /page pageWallpaper", "desk.cpl,,0");
-        break;
-    case HOSTMSG_SETUPCLOCK:
-        OpenSettingsPage("0x7FEC SetupClock", "ms-settings:dateandtime", NULL, "timedate.cpl");
-        break;
-    case HOSTMSG_PROPERTIES:
-        OpenOptions("0x7FD9 Properties");
-        break;
+    FreeTarget(&plan->target);
+    FreeTarget(&plan->fallback);
+}
+
+void PerformRequest(UINT message, DWORD action)
+{
+    char label[64];
+    if (message == HOSTMSG_COMMAND)
+        _snprintf(label, sizeof label, "action %lu %s", (unsigned long)action, ActionName(action));
+    else
+        _snprintf(label, sizeof label, "0x%04X %s", message,
+                  message == HOSTMSG_WALLPAPERS   ? "Wallpapers"
+                  : message == HOSTMSG_SETUPCLOCK ? "SetupClock"
+                                                  : "Properties");
+    label[sizeof label - 1] = '\0';
+    ActionPlan plan;
+    ResolveRequest(message, action, WindowsMajorVersion(), &plan);
+    switch (plan.what) {
+    case PLAN_TARGET: OpenTarget(label, &plan.target, plan.hasFallback ? &plan.fallback : NULL); break;
+    case PLAN_ABOUT_BOX: ShowAbout(label); break;
+    case PLAN_OPTIONS: OpenOptions(label); break;
+    case PLAN_SHUT_DOWN: ShutDownWindows(label); break;
+    case PLAN_LOG_OFF: LogOffWindows(label); break;
+    case PLAN_SHOW_DESKTOP: ShowDesktop(label); break;
+    case PLAN_CLEAR_RECENT: ClearRecentDocuments(label); break;
+    case PLAN_UNRESOLVED: Log("%s: %s", label, plan.problem); break;
+    case PLAN_IGNORED: Log("%s: ignored", label); break;
     }
+    FreePlan(&plan);
 }

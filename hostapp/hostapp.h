@@ -42,6 +42,9 @@ enum HostAppMessage : UINT {
     HOSTAPP_RESTART,               // posted: stop and start the plug-in again (new options)
     HOSTAPP_ACTIVATE,              // sent by a second start: bar to the front, focus in its line
 };
+// The answer to HOSTAPP_ACTIVATE of a host that keeps running: the second start may end. Any
+// other answer comes from a host that is ending (or from no host of ours).
+const LRESULT HOSTAPP_TAKEN = 0x4F52;
 
 const UINT_PTR HOSTAPP_TIMER_SECONDS = 1;   // --seconds: the host ends when it fires
 
@@ -72,10 +75,12 @@ struct HostApp {
     HostPluginRecord record;
     char recordText[HOST_TEXT_MAX + 1];
     bool started;
+    bool stopping;                   // inside the plug-in's DoneModule
     // The host's own state.
     WORD hotkey;                     // registered shortcut (HKM_GETHOTKEY form), 0 for none
     bool trayShown;
     HWND optionsDialog;              // while the options dialog is open
+    bool ending;                     // the host has begun to end: it hands the session to no one
 };
 extern HostApp App;
 
@@ -100,9 +105,39 @@ bool LoadKelvor(const char* folder, char* message, int size);
 // the system folder.
 HMODULE LoadProgramLibrary(const char* path);
 
-// options.cpp: the options dialog, built from the plug-in's options table. Returns true when the
+// A row of the options dialog. The plug-in's rows come from its options table; the host's own
+// are one row each in HostOptions (hostoptions.cpp): a new host option is a row there and its
+// effect.
+enum RowKind { ROW_NUMBER, ROW_BOUNDED, ROW_SLIDER, ROW_CHECK, ROW_CHOICE, ROW_HOTKEY };
+struct OptionRow {
+    const char* caption;
+    RowKind kind;
+    const char* key;             // in the host's section; NULL: kept elsewhere
+    int defaultValue;            // where nothing is stored
+    int minimum, maximum;        // a bounded number's or a slider's range
+    const char* choices;         // a choice's captions in the order of their values, each ended
+                                 // by a NUL and the last by two
+    // How it is loaded, applied and undone; NULL where there is nothing to do.
+    void (*atStart)(int stored);                  // at the program's start
+    int (*inForce)();                             // what the dialog shows; NULL: the stored value
+    bool (*apply)(HWND dialog, int value);        // changed, before the save; false refuses OK,
+                                                  // having said why
+    void (*undo)(int previous);                   // after apply, when the save then fails
+    void (*applyStored)(HWND dialog, int value);  // changed, once stored
+};
+extern const OptionRow HostOptions[];
+extern const int HostOptionCount;
+extern const char OptionsDialogTitle[];   // "OrvelCmd Options"
+
+// hostoptions.cpp: a row's stored value, read through an open cursor (0 or 1 for a check box);
+// and at the program's start every host option's stored value to its atStart.
+int ReadStoredOption(const OptionRow* row, ConfigCursor* cursor);
+void StartHostOptions();
+
+// options.cpp: the options dialog, the plug-in's rows and then the host's. Returns true when the
 // user pressed OK and the values were stored; the caller then restarts the plug-in.
 bool ShowOptionsDialog(HWND owner);
+bool RunOptionsDialog(HWND owner, const OptionRow* hostRows, int hostRowCount);
 void OpenOptions(const char* label);   // the options dialog, or the open one to the front
 
 // startup.cpp: the value in the current user's Run key.
@@ -114,16 +149,13 @@ bool SetStartWithWindows(bool on);   // false when the registry refused (or logg
 bool SetHotkey(WORD hotkey);
 void HotkeyText(WORD hotkey, char* text, int size);   // "Ctrl+Alt+O"
 
-// actions.cpp
-void PerformAction(DWORD action);
-void PerformHostMessage(UINT message);   // 0x7FD7 Wallpapers, 0x7FEC SetupClock, 0x7FD9 Properties
-const char* ActionName(DWORD action);
 
 // hostwnd.cpp
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool CreateHostWindow();   // App.window; false when the class or window cannot be made
 void DestroyHostWindow();
-int RunHostLoop();         // the exit code PostQuitMessage gave
+int RunHostLoop();         // the exit code EndHostLoop gave
+void EndHostLoop(int code);   // the host ends once the calls on its stack have returned
 
 // plugin.cpp. Named apart from the test host's StartPlugin/StopPlugin, which tests link as well.
 extern const char PluginFileName[];   // "OrvelCmd.plg"
@@ -156,6 +188,28 @@ bool FileTarget(ShellTarget* target, const char* verb, const char* file);
 void FreeTarget(ShellTarget* target);
 // Logs "label: what" and opens it; with a fallback, that is opened when the first fails.
 bool OpenTarget(const char* label, ShellTarget* target, ShellTarget* fallback);
+
+// actions.cpp: what each request of the bar comes to on Windows of a major version, and that
+// carried out (in dry run, logged). A request is HOSTMSG_COMMAND with its action code, or one of
+// the host messages 0x7FD7 Wallpapers, 0x7FEC SetupClock and 0x7FD9 Properties.
+enum PlanKind {
+    PLAN_TARGET,        // the target opened, the fallback where that fails
+    PLAN_ABOUT_BOX, PLAN_OPTIONS, PLAN_SHUT_DOWN, PLAN_LOG_OFF, PLAN_SHOW_DESKTOP,
+    PLAN_CLEAR_RECENT,
+    PLAN_UNRESOLVED,    // problem says why nothing can be opened here
+    PLAN_IGNORED,       // an action code no host knows
+};
+struct ActionPlan {
+    PlanKind what;
+    ShellTarget target;
+    ShellTarget fallback;
+    bool hasFallback;
+    char problem[64];
+};
+void ResolveRequest(UINT message, DWORD action, DWORD windowsMajor, ActionPlan* plan);
+void FreePlan(ActionPlan* plan);
+void PerformRequest(UINT message, DWORD action);
+const char* ActionName(DWORD action);
 
 // session.cpp: what ends or changes the user's session.
 void ShutDownWindows(const char* label);

@@ -34,11 +34,39 @@ const char* HowSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return "sent";
 }
 
-// The messages that carry a pointer are the plug-in's, sent on this thread: from another
-// thread or process, or posted by anyone, the pointer means nothing here and is not read.
-bool FromThePlugin(const char* how)
+// Whether size bytes at address lie within this thread's stack, where the plug-in keeps the
+// records it sends: the platform's limits (Windows 8 on), else the thread information block's.
+bool OnThisStack(LPARAM address, size_t size)
 {
-    return InSendMessageEx(NULL) == ISMEX_NOSEND && lstrcmpA(how, "posted") != 0;
+    typedef VOID(WINAPI * StackLimitsProc)(PULONG_PTR, PULONG_PTR);
+    StackLimitsProc limits = (StackLimitsProc)(void*)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
+    ULONG_PTR low, high;
+    if (limits) {
+        limits(&low, &high);
+    } else {
+        // The header reads the block through the fs segment, which the compiler takes for a read
+        // of address 0x18.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+        const NT_TIB* block = (const NT_TIB*)NtCurrentTeb();
+#pragma GCC diagnostic pop
+        low = (ULONG_PTR)block->StackLimit;
+        high = (ULONG_PTR)block->StackBase;
+    }
+    ULONG_PTR start = (ULONG_PTR)address;
+    return start >= low && start < high && high - start >= size;
+}
+
+// The messages that carry a pointer are the plug-in's, sent on this thread: from another
+// thread or process, or posted by anyone, the pointer means nothing here and is not read. The
+// plug-in's own may come while this thread handles a message another process sent (InSendMessage
+// then says "sent"): the record then lies on this thread's stack.
+bool FromThePlugin(const char* how, LPARAM lParam, size_t size)
+{
+    if (lstrcmpA(how, "posted") == 0)
+        return false;
+    return InSendMessageEx(NULL) == ISMEX_NOSEND || OnThisStack(lParam, size);
 }
 
 }  // namespace
@@ -88,7 +116,17 @@ int RunHostLoop()
             RestartPluginModule();
         }
     }
+    App.ending = true;
     return message.message == WM_QUIT ? (int)message.wParam : 0;
+}
+
+// From here on a second start is not told that the bar is taken care of: this host still answers
+// sent messages (in its loop until WM_QUIT, and inside the cross-process calls that remove the
+// tray icon and the app bar), but it will have no bar.
+void EndHostLoop(int code)
+{
+    App.ending = true;
+    PostQuitMessage(code);
 }
 
 LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -104,19 +142,19 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case HOSTMSG_WALLPAPERS:
         Log("0x7FD7 Wallpapers (%s)", how);
-        PerformHostMessage(message);
+        PerformRequest(message, 0);
         return 0;
     case HOSTMSG_SETUPCLOCK:
         Log("0x7FEC SetupClock (%s)", how);
-        PerformHostMessage(message);
+        PerformRequest(message, 0);
         return 0;
     case HOSTMSG_PROPERTIES:
-        if (!FromThePlugin(how)) {
+        if (!FromThePlugin(how, lParam, 1)) {
             Log("0x7FD9 Properties (%s) from another thread or posted: ignored", how);
             return 0;
         }
         Log("0x7FD9 Properties (%s): \"%.300s\"", how, lParam ? (const char*)lParam : "");
-        PerformHostMessage(message);
+        PerformRequest(message, 0);
         return 0;
     case HOSTMSG_DIALOGOPENING:
         Log("0x7FE2 dialog opening (%s)", how);
@@ -125,7 +163,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         Log("0x7FE1 dialog closed (%s)", how);
         return 0;
     case HOSTMSG_COMMAND: {
-        if (!FromThePlugin(how)) {
+        if (!FromThePlugin(how, lParam, sizeof(HostCommand))) {
             Log("0x7FF1 host command (%s) from another thread or posted: ignored", how);
             return 0;
         }
@@ -136,7 +174,7 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         DWORD action = ((const HostCommand*)lParam)->action;
         Log("0x7FF1 host command (%s): action %lu %s", how, (unsigned long)action,
             ActionName(action));
-        PerformAction(action);
+        PerformRequest(message, action);
         return 0;
     }
     case HOSTAPP_TRAY:
@@ -147,9 +185,13 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         restartRequested = true;
         return 0;
     case HOSTAPP_ACTIVATE:
+        if (App.ending) {
+            Log("a second start asked for the bar while this host ends: it starts its own");
+            return 0;
+        }
         Log("bar to the front, asked by a second start (%s)", how);
         ActivateBar();
-        return 0;
+        return HOSTAPP_TAKEN;
     case WM_COMMAND:
         Log("menu command %u (%s)", (unsigned)LOWORD(wParam), how);
         RunTrayCommand(LOWORD(wParam));
@@ -158,11 +200,26 @@ LRESULT CALLBACK HostWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         Log("shortcut pressed");
         ActivateBar();
         return 0;
+    // The restart manager (an installer replacing or removing the program) asks with
+    // ENDSESSION_CLOSEAPP, then says so with WM_ENDSESSION: only then does the host end, as its
+    // Exit does. A WM_CLOSE, which it sends to a program that did not end, is the same request.
+    case WM_QUERYENDSESSION:
+        Log("end of session asked (0x%lX): agreed", (unsigned long)lParam);
+        return TRUE;
+    case WM_ENDSESSION:
+        Log("end of session (%s, 0x%lX)", wParam ? "it ends" : "cancelled", (unsigned long)lParam);
+        if (wParam && (lParam & ENDSESSION_CLOSEAPP))
+            EndHostLoop(0);
+        return 0;
+    case WM_CLOSE:
+        Log("asked to close");
+        EndHostLoop(0);
+        return 0;
     case WM_TIMER:
         if (wParam == HOSTAPP_TIMER_SECONDS) {
             KillTimer(window, wParam);
             Log("time is up");
-            PostQuitMessage(0);
+            EndHostLoop(0);
         }
         return 0;
     default:

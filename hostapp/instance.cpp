@@ -1,6 +1,7 @@
 // One host per user session. A second start makes no second bar: it brings the first host's bar
 // to the front and ends. The first host owns the session's lock until it has taken its bar away:
-// a start that the first host cannot answer, because it is ending, waits for the lock instead.
+// a start that the first host does not answer as taken, because it is ending, waits for the lock
+// instead and becomes the host.
 #include "hostapp.h"
 #include <stdio.h>
 
@@ -22,11 +23,17 @@ bool HandOver(HWND first)
     // The first host may take the foreground only because this start, the user's, lets it.
     AllowSetForegroundWindow(firstProcess);
     DWORD_PTR answer = 0;
-    if (SendMessageTimeoutA(first, HOSTAPP_ACTIVATE, 0, 0, SMTO_ABORTIFHUNG, HANDOVER_SEND_MS,
-                            &answer))
-        return true;
-    Log("the first host did not answer (error %lu)", (unsigned long)GetLastError());
-    return false;
+    if (!SendMessageTimeoutA(first, HOSTAPP_ACTIVATE, 0, 0, SMTO_ABORTIFHUNG, HANDOVER_SEND_MS,
+                             &answer)) {
+        Log("the first host did not answer (error %lu)", (unsigned long)GetLastError());
+        return false;
+    }
+    // An ending host still answers, and would leave no bar.
+    if (answer != (DWORD_PTR)HOSTAPP_TAKEN) {
+        Log("the first host is ending");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace

@@ -69,6 +69,11 @@ bool LoadKelvor(const char* folder, char* message, int size)
         }
     }
     api.library = library;
+    // The host's own saves may wait a moment for a file another program holds; the plug-in's
+    // CloseCFGw never does.
+    FARPROC retrying = GetProcAddress(library, "KelvorCloseCFGwRetrying");
+    if (retrying)
+        api.CloseCFGw = (BOOL(__stdcall*)(void*, int, ConfigCursor*))(void*)retrying;
     // Of a later version of the library: one without it runs on without the log lines.
     api.KelvorSetLog = (void(__stdcall*)(void(__stdcall*)(const char*)))(void*)GetProcAddress(
         library, "KelvorSetLog");

@@ -2,11 +2,16 @@
 // carries out with the Windows shell what the bar asks of its host, and keeps an icon in the
 // notification area.
 //   OrvelCmd [--dry-run] [--log FILE] [--seconds N]
-//   OrvelCmd --exit
+//   OrvelCmd --exit [--quiet]
+//   OrvelCmd --uninstall | --start-with-windows
 // --dry-run logs what each request would open or do instead of doing it (the host's own boxes
 // still show); --log keeps a line for every message the host receives; --seconds ends the host
-// after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does.
+// after N seconds (for screenshots); --exit ends the host that runs, as its menu's Exit does,
+// and with --quiet shows no box: none running is no failure. --uninstall is what the installer
+// runs before it takes the program away: --exit --quiet, and no more starting with Windows;
+// --start-with-windows what it runs after an upgrade that found the program starting so.
 #include "hostapp.h"
+#include "base/optionalentry.h"
 #include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -31,11 +36,10 @@ void ShowStartError(const char* text)
 // alone is searched; the program's own DLLs are loaded by their full paths.
 void RestrictDllSearch()
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
     // Windows 8 on, and 7 or Vista with their update.
-    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)GetProcAddress(
-        kernel, "SetDefaultDllDirectories");
+    SetDefaultDllDirectoriesProc setDefault = (SetDefaultDllDirectoriesProc)(void*)OptionalEntry(
+        "kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         App.dllSearchRestricted = true;
         return;
@@ -43,20 +47,34 @@ void RestrictDllSearch()
     typedef BOOL(WINAPI * SetDllDirectoryProc)(LPCSTR);
     // Absent before XP SP1, where there is no such search to switch off.
     SetDllDirectoryProc setDllDirectory =
-        (SetDllDirectoryProc)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+        (SetDllDirectoryProc)(void*)OptionalEntry("kernel32.dll", "SetDllDirectoryA");
     if (setDllDirectory)
         setDllDirectory("");
 }
 
-bool ParseArguments(int* seconds, bool* exitHost)
+struct Arguments {
+    int seconds;
+    bool exitHost;
+    bool quiet;
+    bool uninstall;
+    bool startWithWindows;
+};
+
+bool ParseArguments(Arguments* arguments)
 {
     for (int i = 1; i < __argc; i++) {
         if (!strcmp(__argv[i], "--exit")) {
-            *exitHost = true;
+            arguments->exitHost = true;
+        } else if (!strcmp(__argv[i], "--quiet")) {
+            arguments->quiet = true;
+        } else if (!strcmp(__argv[i], "--uninstall")) {
+            arguments->uninstall = true;
+        } else if (!strcmp(__argv[i], "--start-with-windows")) {
+            arguments->startWithWindows = true;
         } else if (!strcmp(__argv[i], "--dry-run")) {
             App.dryRun = true;
         } else if (!strcmp(__argv[i], "--seconds") && i + 1 < __argc) {
-            *seconds = atoi(__argv[++i]);
+            arguments->seconds = atoi(__argv[++i]);
         } else if (!strcmp(__argv[i], "--log") && i + 1 < __argc) {
             // Made absolute now: the current folder changes before the first line is written.
             DWORD length = GetFullPathNameA(__argv[++i], sizeof App.logPath, App.logPath, NULL);
@@ -144,34 +162,30 @@ void StartCommonControls()
         started ? "" : ": InitCommonControlsEx failed");
 }
 
-// The shortcut the user chose in the options, registered again at every start.
-void RegisterStoredHotkey()
+// --exit, and --uninstall. Quiet, the installer's way, a host that does not run is no failure and
+// nothing is shown; the exit code tells.
+int EndRunningHost(const Arguments& arguments)
 {
-    ConfigCursor cursor;
-    App.kelvor.OpenCFGr(App.configPath, &cursor);
-    App.kelvor.FindSection(HostSection, 0, &cursor);
-    int stored = App.kelvor.GetCFGInt(HotkeyKey, 0, &cursor);
-    App.kelvor.CloseCFGr(&cursor);
-    WORD hotkey = (WORD)stored;
-    if (stored <= 0 || stored > 0xFFFF)
-        return;
-    char name[64];
-    HotkeyText(hotkey, name, sizeof name);
-    if (SetHotkey(hotkey)) {
-        Log("shortcut %s registered", name);
-        return;
+    bool quiet = arguments.quiet || arguments.uninstall;
+    char message[1024];
+    if (!(quiet && !FindWindowA(HostWindowClass, NULL)) &&
+        !ExitRunningHost(message, sizeof message)) {
+        if (quiet)
+            Log("%s", message);
+        else
+            ShowStartError(message);
+        return EXIT_START_FAILED;
     }
-    Log("shortcut %s is taken by another program", name);
-    char text[256];
-    _snprintf(text, sizeof text,
-              "The shortcut %s is already in use by another program. Choose another one in the "
-              "options.", name);
-    text[sizeof text - 1] = '\0';
-    TrayBalloon(ProgramName, text);
+    // Only this copy's value goes: another copy of the program may start with Windows instead.
+    if (arguments.uninstall && FindOwnFolder() && StartsWithWindows() &&
+        !SetStartWithWindows(false))
+        return EXIT_START_FAILED;
+    return 0;
 }
 
 void EndHost(HANDLE instanceMutex, bool oleStarted)
 {
+    App.ending = true;
     if (App.hotkey)
         SetHotkey(0);
     RemoveTrayIcon();
@@ -192,20 +206,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
     App.instance = instance;
-    int seconds = 0;
-    bool exitHost = false;
-    if (!ParseArguments(&seconds, &exitHost)) {
+    Arguments arguments = {};
+    if (!ParseArguments(&arguments)) {
         MessageBoxA(NULL, "Usage: OrvelCmd [--dry-run] [--log FILE] [--seconds N]\n"
-                    "       OrvelCmd --exit", ProgramName, MB_OK | MB_ICONINFORMATION);
+                    "       OrvelCmd --exit [--quiet]\n"
+                    "       OrvelCmd --uninstall | --start-with-windows", ProgramName,
+                    MB_OK | MB_ICONINFORMATION);
         return EXIT_START_FAILED;
     }
+    if (arguments.exitHost || arguments.uninstall)
+        return EndRunningHost(arguments);
+    if (arguments.startWithWindows)
+        return FindOwnFolder() && SetStartWithWindows(true) ? 0 : EXIT_START_FAILED;
+    int seconds = arguments.seconds;
     char message[1024];
-    if (exitHost) {
-        if (ExitRunningHost(message, sizeof message))
-            return 0;
-        ShowStartError(message);
-        return EXIT_START_FAILED;
-    }
     if (!FindOwnFolder()) {
         ShowStartError("The program's own path is too long.");
         return EXIT_START_FAILED;
@@ -258,7 +272,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     StartPluginModule();
     AddTrayIcon();
-    RegisterStoredHotkey();
+    StartHostOptions();
 
     if (seconds > 0)
         SetTimer(App.window, HOSTAPP_TIMER_SECONDS, seconds * 1000, NULL);

@@ -1,32 +1,31 @@
 // The options dialog: the plug-in's settings as its options table describes them, then the
-// host's own (the shortcut, start with Windows). The dialog template is built from the table
-// each time the dialog opens, so a plug-in that reports fewer rows gets fewer fields.
+// host's own options (hostoptions.cpp). The template is built from both tables each time the
+// dialog opens, so a plug-in that reports fewer rows gets fewer fields.
 #include "hostapp.h"
+#include "dialogtemplate.h"
 #include "kelvor/inifile.h"
 #include <commctrl.h>
 #include <stdio.h>
 
+const char OptionsDialogTitle[] = "OrvelCmd Options";
+
 namespace {
 
-const char DialogTitle[] = "OrvelCmd Options";
 const char HostGroupTitle[] = "OrvelCmd";
 const char PluginGroupTitle[] = "Command bar";
 
-// A table longer than this would not fit a screen; the rows after it are not shown.
-const int MaxRows = 32;
+// A plug-in's table longer than this would not fit a screen; the rows after it are not shown.
+const int MaxPluginRows = 32;
+const int MaxHostRows = 16;
+const int MaxRows = MaxPluginRows + MaxHostRows;
 // Longest caption shown in full; longer ones are cut (the plug-in's are a word each).
 const int CaptionMax = 48;
 
-// The low byte of an option's kind says how the host edits it.
-enum RowKind { ROW_NUMBER, ROW_CHECK, ROW_BOUNDED, ROW_SLIDER };
-
 // A row's controls are found from its index.
 enum ControlId {
-    IDC_FIELD = 1000,        // + row: check box, number box or slider
+    IDC_FIELD = 1000,        // + row: check box, number box, slider, choice or shortcut
     IDC_SPIN = 1100,         // + row: the up-down of a bounded number
     IDC_SLIDERVALUE = 1200,  // + row: "N %" beside a slider
-    IDC_HOTKEY = 1300,
-    IDC_STARTUP = 1301,
 };
 
 // Layout, in dialog units. Labels in one column, fields in the next, in both groups. A row is
@@ -50,26 +49,32 @@ const int SliderHeight = 18;
 const int SliderInset = 4;      // the slider's channel starts that far inside its window
 const int SliderValueWidth = 26;
 const int HotkeyWidth = 94;
+const int ChoiceWidth = 94;
+const int ChoiceListHeight = 60;   // the dropped list, below the field
 const int ButtonWidth = 50;
 const int ButtonHeight = 14;
 const int NumberTextMax = 11;   // "-2147483648"
 
-struct OptionsDialog {
-    int rows;                 // rows of the table the template holds
-    int shown[MaxRows];       // each row's value as the dialog showed it
-    bool startsWithWindows;   // as the dialog opened
+// A row as the dialog shows it: what it is, the section its key lives in, and whether a typed
+// number must keep to its minimum and maximum.
+struct DialogRow {
+    OptionRow row;
+    const char* section;
+    bool bounded;
 };
 
-// Limits a row's value must keep beyond the table's own.
-struct RowLimits {
-    bool bounded;
-    int minimum, maximum;
+struct OptionsDialog {
+    DialogRow rows[MaxRows];   // the plug-in's first, then the host's
+    int count;
+    int pluginRows;
+    int shown[MaxRows];        // each row's value as the dialog showed it
 };
 
 // The bar's position may be anywhere on the virtual screen, which begins left of or above the
 // primary monitor where another monitor is there; 8 pixels of the bar stay on it.
 const int PositionKeep = 8;
 
+// The low byte of an option's kind says how the host edits it.
 RowKind KindOf(const OptionDescriptor* option)
 {
     switch (option->kind & 0xFF) {
@@ -80,127 +85,37 @@ RowKind KindOf(const OptionDescriptor* option)
     return ROW_NUMBER;   // no limits, and the kinds this host does not know
 }
 
-RowLimits LimitsOf(const OptionDescriptor* option)
+DialogRow PluginRow(const OptionDescriptor* option)
 {
-    RowLimits limits = {KindOf(option) == ROW_BOUNDED, option->minimum, option->maximum};
+    DialogRow dialogRow = {};
+    OptionRow& row = dialogRow.row;
+    row.caption = option->caption ? option->caption : "";
+    row.kind = KindOf(option);
+    row.key = option->key;
+    row.defaultValue = option->defaultValue;
+    row.minimum = option->minimum;
+    row.maximum = option->maximum;
+    dialogRow.section = App.info->name;
+    dialogRow.bounded = row.kind == ROW_BOUNDED;
     if (option->key && (!lstrcmpiA(option->key, "XPos") || !lstrcmpiA(option->key, "YPos"))) {
         bool x = !lstrcmpiA(option->key, "XPos");
         int origin = GetSystemMetrics(x ? SM_XVIRTUALSCREEN : SM_YVIRTUALSCREEN);
         int extent = GetSystemMetrics(x ? SM_CXVIRTUALSCREEN : SM_CYVIRTUALSCREEN);
-        limits.bounded = true;
-        limits.minimum = origin;
-        limits.maximum = origin + (extent > PositionKeep ? extent - PositionKeep : 0);
+        dialogRow.bounded = true;
+        row.minimum = origin;
+        row.maximum = origin + (extent > PositionKeep ? extent - PositionKeep : 0);
     }
-    return limits;
+    return dialogRow;
 }
 
-int RowCount()
+int PluginRowCount()
 {
     if (!App.info || !App.info->options || App.info->optionCount <= 0)
         return 0;
-    return App.info->optionCount < MaxRows ? App.info->optionCount : MaxRows;
+    return App.info->optionCount < MaxPluginRows ? App.info->optionCount : MaxPluginRows;
 }
 
-// ---- The in-memory template -------------------------------------------------------------------
-
-// Written twice: once without data to measure it, then into a block of that size.
-struct Template {
-    BYTE* data;
-    size_t capacity;
-    size_t used;
-    WORD items;
-};
-
-void Put(Template* t, const void* bytes, size_t size)
-{
-    if (t->data && t->used + size <= t->capacity)
-        CopyMemory(t->data + t->used, bytes, size);
-    t->used += size;
-}
-
-void PutWord(Template* t, WORD value) { Put(t, &value, sizeof value); }
-void PutDword(Template* t, DWORD value) { Put(t, &value, sizeof value); }
-
-void PutText(Template* t, const char* text)
-{
-    int count = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
-    if (count <= 0) {
-        PutWord(t, 0);
-        return;
-    }
-    size_t size = (size_t)count * sizeof(WCHAR);
-    if (t->data && t->used + size <= t->capacity)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, (WCHAR*)(t->data + t->used), count);
-    t->used += size;
-}
-
-// Every item starts on a 32-bit boundary.
-void Align(Template* t)
-{
-    while (t->used % 4)
-        Put(t, "", 1);
-}
-
-// Writes a height that is known only after what comes below it has been laid out.
-void PatchWord(Template* t, size_t at, int value)
-{
-    WORD word = (WORD)value;
-    if (t->data && at + sizeof word <= t->capacity)
-        CopyMemory(t->data + at, &word, sizeof word);
-}
-
-// An extended template: the shell's dialog font, which the system sizes for the screen's DPI,
-// takes one. Offsets of the fields patched once the layout is known:
-const size_t TemplateItemsAt = 16;   // cDlgItems
-const size_t TemplateHeightAt = 24;  // cy
-const size_t ItemHeightAt = 18;      // an item's cy
-
-void BeginTemplate(Template* t)
-{
-    const DWORD style = DS_SHELLFONT | DS_MODALFRAME | DS_CENTER | DS_SETFOREGROUND | WS_POPUP |
-                        WS_CAPTION | WS_SYSMENU;
-    PutWord(t, 1);        // dlgVer
-    PutWord(t, 0xFFFF);   // signature
-    PutDword(t, 0);       // helpID
-    // Opened from the notification area, with no visible owner: a taskbar button of its own
-    // keeps it from getting lost behind other windows.
-    PutDword(t, WS_EX_APPWINDOW);
-    PutDword(t, style);
-    PutWord(t, 0);        // cDlgItems, patched
-    PutWord(t, 0);        // x
-    PutWord(t, 0);        // y
-    PutWord(t, DialogWidth);
-    PutWord(t, 0);        // cy, patched
-    PutWord(t, 0);        // no menu
-    PutWord(t, 0);        // the dialog class
-    PutText(t, DialogTitle);
-    PutWord(t, 8);        // points
-    PutWord(t, FW_NORMAL);
-    Put(t, "\0", 1);      // not italic
-    Put(t, "\1", 1);      // DEFAULT_CHARSET
-    PutText(t, "MS Shell Dlg");
-}
-
-// Returns where the item starts, for a height to be patched in later.
-size_t AddItem(Template* t, const char* className, const char* text, DWORD style, DWORD exStyle,
-               int x, int y, int width, int height, int id)
-{
-    Align(t);
-    size_t start = t->used;
-    PutDword(t, 0);   // helpID
-    PutDword(t, exStyle);
-    PutDword(t, style | WS_CHILD | WS_VISIBLE);
-    PutWord(t, (WORD)x);
-    PutWord(t, (WORD)y);
-    PutWord(t, (WORD)width);
-    PutWord(t, (WORD)height);
-    PutDword(t, (DWORD)id);
-    PutText(t, className);
-    PutText(t, text);
-    PutWord(t, 0);   // no creation data
-    t->items++;
-    return start;
-}
+// ---- The template ------------------------------------------------------------------------------
 
 // A field's label: the caption and a colon, drawn as it is (SS_NOPREFIX), level with a field
 // of FieldHeight at y.
@@ -230,208 +145,232 @@ void AddCheckBox(Template* t, const char* caption, int y, int id)
 }
 
 // Adds the row's controls at y; returns the row's height.
-int AddRow(Template* t, int row, int y)
+int AddRow(Template* t, const OptionsDialog* state, int index, int y)
 {
-    const OptionDescriptor* option = &App.info->options[row];
-    const char* caption = option->caption ? option->caption : "";
-    switch (KindOf(option)) {
+    const OptionRow& row = state->rows[index].row;
+    int id = IDC_FIELD + index;
+    if (row.kind != ROW_CHECK)
+        AddLabel(t, row.caption, y);
+    switch (row.kind) {
     case ROW_CHECK:
-        AddCheckBox(t, caption, y, IDC_FIELD + row);
+        AddCheckBox(t, row.caption, y, id);
         return CheckRowHeight;
     case ROW_SLIDER:
-        AddLabel(t, caption, y);
         AddItem(t, TRACKBAR_CLASSA, "",
                 TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM | WS_TABSTOP | WS_GROUP, 0,
-                FieldX - SliderInset, y, SliderWidth, SliderHeight, IDC_FIELD + row);
+                FieldX - SliderInset, y, SliderWidth, SliderHeight, id);
         AddItem(t, "Static", "", SS_LEFT | SS_NOPREFIX, 0, FieldX - SliderInset + SliderWidth + 2,
                 y + (FieldHeight - LabelHeight) / 2, SliderValueWidth, LabelHeight,
-                IDC_SLIDERVALUE + row);
+                IDC_SLIDERVALUE + index);
         return SliderHeight;
     case ROW_BOUNDED:
-        AddLabel(t, caption, y);
         // Negative limits need the minus sign that ES_NUMBER would keep out.
         AddItem(t, "Edit", "",
-                ES_LEFT | ES_AUTOHSCROLL | (option->minimum >= 0 ? ES_NUMBER : 0) | WS_TABSTOP |
+                ES_LEFT | ES_AUTOHSCROLL | (row.minimum >= 0 ? ES_NUMBER : 0) | WS_TABSTOP |
                     WS_GROUP,
-                WS_EX_CLIENTEDGE, FieldX, y, NumberWidth, FieldHeight, IDC_FIELD + row);
+                WS_EX_CLIENTEDGE, FieldX, y, NumberWidth, FieldHeight, id);
         AddItem(t, UPDOWN_CLASSA, "",
                 UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0, 0, 0, 0,
-                IDC_SPIN + row);
+                IDC_SPIN + index);
         return FieldHeight;
     case ROW_NUMBER:
-        AddLabel(t, caption, y);
         AddItem(t, "Edit", "", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE,
-                FieldX, y, NumberWidth, FieldHeight, IDC_FIELD + row);
+                FieldX, y, NumberWidth, FieldHeight, id);
+        return FieldHeight;
+    case ROW_CHOICE:
+        AddItem(t, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0,
+                FieldX, y, ChoiceWidth, FieldHeight + ChoiceListHeight, id);
+        return FieldHeight;
+    case ROW_HOTKEY:
+        AddItem(t, HOTKEY_CLASSA, "", WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, FieldX, y,
+                HotkeyWidth, FieldHeight, id);
         return FieldHeight;
     }
     return 0;
 }
 
-// The template's order is the tab order: the plug-in's rows as the table gives them, the
-// shortcut, start with Windows, OK, Cancel.
-void BuildTemplate(Template* t, int rows)
+// The rows first to end in a group box at y; returns where what follows starts.
+int AddGroup(Template* t, const char* title, const OptionsDialog* state, int first, int end, int y)
 {
-    BeginTemplate(t);
-    int y = Margin;
-    if (rows > 0) {
-        int groupY = y;
-        size_t group = AddItem(t, "Button", PluginGroupTitle, BS_GROUPBOX, 0, Margin, groupY,
-                               GroupWidth, 0, -1);
-        y += GroupTop;
-        for (int row = 0; row < rows; row++)
-            y += AddRow(t, row, y) + RowGap;
-        y += GroupBottom - RowGap;
-        PatchWord(t, group + ItemHeightAt, y - groupY);
-        y += Margin;
-    }
+    if (first >= end)
+        return y;
     int groupY = y;
-    size_t group = AddItem(t, "Button", HostGroupTitle, BS_GROUPBOX, 0, Margin, groupY, GroupWidth,
-                           0, -1);
+    size_t group = AddItem(t, "Button", title, BS_GROUPBOX, 0, Margin, groupY, GroupWidth, 0, -1);
     y += GroupTop;
-    AddLabel(t, "Shortcut", y);
-    AddItem(t, HOTKEY_CLASSA, "", WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE, FieldX, y, HotkeyWidth,
-            FieldHeight, IDC_HOTKEY);
-    y += FieldHeight + RowGap;
-    AddCheckBox(t, "Start with Windows", y, IDC_STARTUP);
-    y += CheckRowHeight + GroupBottom;
-    PatchWord(t, group + ItemHeightAt, y - groupY);
-    y += Margin;
+    for (int index = first; index < end; index++)
+        y += AddRow(t, state, index, y) + RowGap;
+    y += GroupBottom - RowGap;
+    PatchItemHeight(t, group, y - groupY);
+    return y + Margin;
+}
+
+// The template's order is the tab order: the plug-in's rows as its table gives them, the
+// host's, OK, Cancel.
+void BuildTemplate(Template* t, const OptionsDialog* state)
+{
+    BeginTemplate(t, OptionsDialogTitle, DialogWidth);
+    int y = AddGroup(t, PluginGroupTitle, state, 0, state->pluginRows, Margin);
+    y = AddGroup(t, HostGroupTitle, state, state->pluginRows, state->count, y);
     AddItem(t, "Button", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
             DialogWidth - Margin - 2 * ButtonWidth - 4, y, ButtonWidth, ButtonHeight, IDOK);
     AddItem(t, "Button", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 0,
             DialogWidth - Margin - ButtonWidth, y, ButtonWidth, ButtonHeight, IDCANCEL);
-    PatchWord(t, TemplateHeightAt, y + ButtonHeight + Margin);
-    PatchWord(t, TemplateItemsAt, t->items);
+    FinishTemplate(t, y + ButtonHeight + Margin);
 }
 
 // ---- Values -----------------------------------------------------------------------------------
 
-// What the plug-in will read: the stored value, or the row's default when nothing is stored.
-void ReadStoredValues(int* values, int rows)
+// What each row holds now: the value in force, the stored value, or the row's default where
+// nothing is stored (what the plug-in will read).
+void ReadShownValues(OptionsDialog* state)
 {
-    for (int row = 0; row < rows; row++)
-        values[row] = App.info->options[row].defaultValue;
-    if (!App.kelvor.OpenCFGr || !App.info->name)
-        return;
     ConfigCursor cursor;
-    App.kelvor.OpenCFGr(App.configPath, &cursor);
-    App.kelvor.FindSection(App.info->name, 0, &cursor);
-    for (int row = 0; row < rows; row++) {
-        const OptionDescriptor* option = &App.info->options[row];
-        if (!option->key)
+    bool open = false;
+    const char* section = NULL;
+    for (int index = 0; index < state->count; index++) {
+        const DialogRow& d = state->rows[index];
+        int* value = &state->shown[index];
+        *value = d.row.inForce ? d.row.inForce() : d.row.defaultValue;
+        if (d.row.inForce || !d.row.key || !d.section || !App.kelvor.OpenCFGr)
             continue;
-        if (KindOf(option) == ROW_CHECK)
-            values[row] =
-                App.kelvor.GetCFGBool(option->key, option->defaultValue ? -1 : 0, &cursor) ? 1 : 0;
-        else
-            values[row] = App.kelvor.GetCFGInt(option->key, option->defaultValue, &cursor);
+        if (!open)
+            App.kelvor.OpenCFGr(App.configPath, &cursor);
+        open = true;
+        if (section != d.section)
+            App.kelvor.FindSection(d.section, 0, &cursor);
+        section = d.section;
+        *value = ReadStoredOption(&d.row, &cursor);
     }
-    App.kelvor.CloseCFGr(&cursor);
+    if (open)
+        App.kelvor.CloseCFGr(&cursor);
 }
 
-// The values of the rows the user changed, and the shortcut when it changed, in one save: all
-// of them are stored or none. false, with the last error set, when they could not be.
-bool StoreChanges(const int* values, const OptionsDialog* state, bool hotkeyChanged, WORD hotkey)
+// The values of the rows the user changed, in one save: all of them are stored or none. false,
+// with the last error set, when they could not be.
+bool StoreChanges(const OptionsDialog* state, const int* values)
 {
     if (!App.kelvor.OpenCFGw)
         return true;
     ConfigCursor cursor;
     App.kelvor.OpenCFGw(App.configPath, &cursor);
-    if (App.info && App.info->name) {
-        App.kelvor.FindSection(App.info->name, 1, &cursor);
-        for (int row = 0; row < state->rows; row++)
-            if (App.info->options[row].key && values[row] != state->shown[row])
-                App.kelvor.SetCFGInt(App.info->options[row].key, values[row], &cursor);
-    }
-    if (hotkeyChanged) {
-        App.kelvor.FindSection(HostSection, 1, &cursor);
-        App.kelvor.SetCFGInt(HotkeyKey, hotkey, &cursor);
+    const char* section = NULL;
+    for (int index = 0; index < state->count; index++) {
+        const DialogRow& d = state->rows[index];
+        if (!d.row.key || !d.section || values[index] == state->shown[index])
+            continue;
+        if (section != d.section)
+            App.kelvor.FindSection(d.section, 1, &cursor);
+        section = d.section;
+        App.kelvor.SetCFGInt(d.row.key, values[index], &cursor);
     }
     return App.kelvor.CloseCFGw(App.configPath, 0, &cursor) != FALSE;
 }
 
-void ShowSliderValue(HWND dialog, int row)
+void ShowSliderValue(HWND dialog, int index)
 {
     char text[16];
-    int value = (int)SendDlgItemMessageA(dialog, IDC_FIELD + row, TBM_GETPOS, 0, 0);
+    int value = (int)SendDlgItemMessageA(dialog, IDC_FIELD + index, TBM_GETPOS, 0, 0);
     _snprintf(text, sizeof text, "%d %%", value);
     text[sizeof text - 1] = '\0';
-    SetDlgItemTextA(dialog, IDC_SLIDERVALUE + row, text);
+    SetDlgItemTextA(dialog, IDC_SLIDERVALUE + index, text);
 }
 
-// Shows the stored values and notes what each field shows: the slider keeps to its range.
+// Shows the values and notes what each field shows: a slider and a choice keep to their range.
 void ShowValues(HWND dialog, OptionsDialog* state)
 {
-    int rows = state->rows;
-    int* values = state->shown;
-    ReadStoredValues(values, rows);
-    for (int row = 0; row < rows; row++) {
-        const OptionDescriptor* option = &App.info->options[row];
-        HWND field = GetDlgItem(dialog, IDC_FIELD + row);
-        switch (KindOf(option)) {
+    ReadShownValues(state);
+    for (int index = 0; index < state->count; index++) {
+        const OptionRow& row = state->rows[index].row;
+        int* value = &state->shown[index];
+        HWND field = GetDlgItem(dialog, IDC_FIELD + index);
+        switch (row.kind) {
         case ROW_CHECK:
-            CheckDlgButton(dialog, IDC_FIELD + row, values[row] ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(dialog, IDC_FIELD + index, *value ? BST_CHECKED : BST_UNCHECKED);
             break;
         case ROW_SLIDER:
             SendMessageA(field, TBM_SETRANGEMIN, FALSE, 0);
-            SendMessageA(field, TBM_SETRANGEMAX, FALSE, option->maximum);
+            SendMessageA(field, TBM_SETRANGEMAX, FALSE, row.maximum);
             SendMessageA(field, TBM_SETTICFREQ, 10, 0);
             SendMessageA(field, TBM_SETLINESIZE, 0, 1);
             SendMessageA(field, TBM_SETPAGESIZE, 0, 10);
-            SendMessageA(field, TBM_SETPOS, TRUE, values[row]);
-            values[row] = (int)SendMessageA(field, TBM_GETPOS, 0, 0);
-            ShowSliderValue(dialog, row);
+            SendMessageA(field, TBM_SETPOS, TRUE, *value);
+            *value = (int)SendMessageA(field, TBM_GETPOS, 0, 0);
+            ShowSliderValue(dialog, index);
             break;
         case ROW_BOUNDED: {
-            HWND spin = GetDlgItem(dialog, IDC_SPIN + row);
+            HWND spin = GetDlgItem(dialog, IDC_SPIN + index);
             SendMessageA(spin, UDM_SETBUDDY, (WPARAM)field, 0);
-            SendMessageA(spin, UDM_SETRANGE32, option->minimum, option->maximum);
-            SendMessageA(spin, UDM_SETPOS32, 0, values[row]);
+            SendMessageA(spin, UDM_SETRANGE32, row.minimum, row.maximum);
+            SendMessageA(spin, UDM_SETPOS32, 0, *value);
             SendMessageA(field, EM_LIMITTEXT, NumberTextMax, 0);
             // What is stored, even outside the limits (the up-down would have moved it inside
             // them): the user sees the value, and OK says what is wrong with it.
-            SetDlgItemInt(dialog, IDC_FIELD + row, values[row], TRUE);
+            SetDlgItemInt(dialog, IDC_FIELD + index, *value, TRUE);
             break;
         }
         case ROW_NUMBER:
             SendMessageA(field, EM_LIMITTEXT, NumberTextMax, 0);
-            SetDlgItemInt(dialog, IDC_FIELD + row, values[row], TRUE);
+            SetDlgItemInt(dialog, IDC_FIELD + index, *value, TRUE);
+            break;
+        case ROW_CHOICE:
+            for (const char* choice = row.choices; choice && *choice; choice += lstrlenA(choice) + 1)
+                SendMessageA(field, CB_ADDSTRING, 0, (LPARAM)choice);
+            if (SendMessageA(field, CB_SETCURSEL, *value, 0) == CB_ERR) {
+                SendMessageA(field, CB_SETCURSEL, row.defaultValue, 0);
+                *value = row.defaultValue;
+            }
+            break;
+        case ROW_HOTKEY:
+            // A key alone, or with Shift alone, would take that key from every program: such a
+            // choice becomes Ctrl+Alt and the key.
+            SendMessageA(field, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+                         MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+            SendMessageA(field, HKM_SETHOTKEY, *value, 0);
             break;
         }
     }
 }
 
 // Refuses a row's value: says why, then puts the caret in the field with its text selected.
-void Refuse(HWND dialog, int row)
+void Refuse(HWND dialog, const DialogRow& d, int index)
 {
-    const OptionDescriptor* option = &App.info->options[row];
-    const char* caption = option->caption ? option->caption : "";
     char message[CaptionMax + 96];
-    RowLimits limits = LimitsOf(option);
-    if (limits.bounded)
+    if (d.bounded)
         _snprintf(message, sizeof message, "%.*s must be a whole number from %d to %d.",
-                  CaptionMax, caption, limits.minimum, limits.maximum);
+                  CaptionMax, d.row.caption, d.row.minimum, d.row.maximum);
     else
-        _snprintf(message, sizeof message, "%.*s must be a whole number.", CaptionMax, caption);
+        _snprintf(message, sizeof message, "%.*s must be a whole number.", CaptionMax,
+                  d.row.caption);
     message[sizeof message - 1] = '\0';
-    MessageBoxA(dialog, message, DialogTitle, MB_OK | MB_ICONEXCLAMATION);
-    HWND field = GetDlgItem(dialog, IDC_FIELD + row);
+    MessageBoxA(dialog, message, OptionsDialogTitle, MB_OK | MB_ICONEXCLAMATION);
+    HWND field = GetDlgItem(dialog, IDC_FIELD + index);
     SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)field, TRUE);
     SendMessageA(field, EM_SETSEL, 0, -1);
 }
 
 // The value the user set in a row; false when it was refused.
-bool ReadRow(HWND dialog, int row, int* value)
+bool ReadRow(HWND dialog, const OptionsDialog* state, int index, int* value)
 {
-    const OptionDescriptor* option = &App.info->options[row];
-    HWND field = GetDlgItem(dialog, IDC_FIELD + row);
-    switch (KindOf(option)) {
+    const DialogRow& d = state->rows[index];
+    HWND field = GetDlgItem(dialog, IDC_FIELD + index);
+    switch (d.row.kind) {
     case ROW_CHECK:
-        *value = IsDlgButtonChecked(dialog, IDC_FIELD + row) == BST_CHECKED ? 1 : 0;
+        *value = IsDlgButtonChecked(dialog, IDC_FIELD + index) == BST_CHECKED ? 1 : 0;
         return true;
     case ROW_SLIDER:
         *value = (int)SendMessageA(field, TBM_GETPOS, 0, 0);
         return true;
+    case ROW_CHOICE: {
+        LRESULT chosen = SendMessageA(field, CB_GETCURSEL, 0, 0);
+        *value = chosen == CB_ERR ? state->shown[index] : (int)chosen;
+        return true;
+    }
+    case ROW_HOTKEY: {
+        // Modifiers without a key are no shortcut.
+        WORD hotkey = (WORD)SendMessageA(field, HKM_GETHOTKEY, 0, 0);
+        *value = LOBYTE(hotkey) ? hotkey : 0;
+        return true;
+    }
     case ROW_BOUNDED:
     case ROW_NUMBER:
         break;
@@ -444,11 +383,10 @@ bool ReadRow(HWND dialog, int row, int* value)
         int length = GetWindowTextA(field, text, sizeof text);
         read = IniParseInt(text, length, value);
     }
-    RowLimits limits = LimitsOf(option);
-    if (read && limits.bounded)
-        read = *value >= limits.minimum && *value <= limits.maximum;
+    if (read && d.bounded)
+        read = *value >= d.row.minimum && *value <= d.row.maximum;
     if (!read)
-        Refuse(dialog, row);
+        Refuse(dialog, d, index);
     return read;
 }
 
@@ -462,48 +400,48 @@ void ReportFailedSave(HWND dialog, DWORD error)
               App.configPath, reason);
     message[sizeof message - 1] = '\0';
     Log("options not stored: error %lu", (unsigned long)error);
-    MessageBoxA(dialog, message, DialogTitle, MB_OK | MB_ICONERROR);
+    MessageBoxA(dialog, message, OptionsDialogTitle, MB_OK | MB_ICONERROR);
 }
 
-// OK: nothing is stored unless every value is acceptable and the shortcut could be registered.
-// Only what the user changed is stored: a value the bar reads in its own way where none is
-// stored stays unstored.
+// Rows before end that apply took effect in go back to what the dialog showed.
+void UndoApplied(const OptionsDialog* state, const int* values, int end)
+{
+    for (int index = 0; index < end; index++) {
+        const OptionRow& row = state->rows[index].row;
+        if (row.apply && row.undo && values[index] != state->shown[index])
+            row.undo(state->shown[index]);
+    }
+}
+
+// OK: nothing is stored unless every value is acceptable and every change that takes effect
+// before the save did. Only what the user changed is stored: a value the bar reads in its own
+// way where none is stored stays unstored.
 void Accept(HWND dialog, const OptionsDialog* state)
 {
     int values[MaxRows];
-    for (int row = 0; row < state->rows; row++)
-        if (!ReadRow(dialog, row, &values[row]))
+    for (int index = 0; index < state->count; index++)
+        if (!ReadRow(dialog, state, index, &values[index]))
             return;
-    WORD hotkey = (WORD)SendDlgItemMessageA(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0);
-    if (!LOBYTE(hotkey))
-        hotkey = 0;
-    bool hotkeyChanged = hotkey != App.hotkey;
-    if (hotkeyChanged && !SetHotkey(hotkey)) {
-        char name[64];
-        char message[128];
-        HotkeyText(hotkey, name, sizeof name);
-        _snprintf(message, sizeof message,
-                  "The shortcut %s is already in use by another program.", name);
-        message[sizeof message - 1] = '\0';
-        MessageBoxA(dialog, message, DialogTitle, MB_OK | MB_ICONEXCLAMATION);
-        SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_HOTKEY), TRUE);
+    for (int index = 0; index < state->count; index++) {
+        const OptionRow& row = state->rows[index].row;
+        if (!row.apply || values[index] == state->shown[index] ||
+            row.apply(dialog, values[index]))
+            continue;
+        UndoApplied(state, values, index);
+        SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_FIELD + index), TRUE);
         return;
     }
-    // A shortcut that could not be registered at start stays stored until the user changes it.
-    WORD previousHotkey = App.hotkey;
-    if (!StoreChanges(values, state, hotkeyChanged, hotkey)) {
+    if (!StoreChanges(state, values)) {
         DWORD error = GetLastError();
-        if (hotkeyChanged)
-            SetHotkey(previousHotkey);
+        UndoApplied(state, values, state->count);
         ReportFailedSave(dialog, error);
         return;
     }
-    bool startup = IsDlgButtonChecked(dialog, IDC_STARTUP) == BST_CHECKED;
-    if (startup != state->startsWithWindows && !SetStartWithWindows(startup) && !App.dryRun)
-        MessageBoxA(dialog,
-                    startup ? "OrvelCmd could not be set to start with Windows."
-                            : "OrvelCmd could not be kept from starting with Windows.",
-                    DialogTitle, MB_OK | MB_ICONEXCLAMATION);
+    for (int index = 0; index < state->count; index++) {
+        const OptionRow& row = state->rows[index].row;
+        if (row.applyStored && values[index] != state->shown[index])
+            row.applyStored(dialog, values[index]);
+    }
     EndDialog(dialog, IDOK);
 }
 
@@ -522,13 +460,6 @@ void InitDialog(HWND dialog, OptionsDialog* state)
     if (small)
         SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)small);
     ShowValues(dialog, state);
-    HWND hotkeyControl = GetDlgItem(dialog, IDC_HOTKEY);
-    // A key alone, or with Shift alone, would take that key from every program: such a choice
-    // becomes Ctrl+Alt and the key.
-    SendMessageA(hotkeyControl, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
-                 MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
-    SendMessageA(hotkeyControl, HKM_SETHOTKEY, App.hotkey, 0);
-    CheckDlgButton(dialog, IDC_STARTUP, state->startsWithWindows ? BST_CHECKED : BST_UNCHECKED);
 }
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -540,9 +471,10 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         InitDialog(dialog, (OptionsDialog*)lParam);
         return TRUE;
     case WM_HSCROLL: {
-        int row = GetDlgCtrlID((HWND)lParam) - IDC_FIELD;
-        if (state && lParam && row >= 0 && row < state->rows)
-            ShowSliderValue(dialog, row);
+        int index = GetDlgCtrlID((HWND)lParam) - IDC_FIELD;
+        if (state && lParam && index >= 0 && index < state->count &&
+            state->rows[index].row.kind == ROW_SLIDER)
+            ShowSliderValue(dialog, index);
         return TRUE;
     }
     case WM_COMMAND:
@@ -564,7 +496,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-bool ShowOptionsDialog(HWND owner)
+bool RunOptionsDialog(HWND owner, const OptionRow* hostRows, int hostRowCount)
 {
     if (App.optionsDialog) {
         SetForegroundWindow(App.optionsDialog);
@@ -573,19 +505,22 @@ bool ShowOptionsDialog(HWND owner)
     INITCOMMONCONTROLSEX controls = {sizeof controls,
                                      ICC_UPDOWN_CLASS | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
     InitCommonControlsEx(&controls);
-    OptionsDialog state;
-    state.rows = RowCount();
-    state.startsWithWindows = StartsWithWindows();
+    OptionsDialog state = {};
+    state.pluginRows = PluginRowCount();
+    for (int i = 0; i < state.pluginRows; i++)
+        state.rows[state.count++] = PluginRow(&App.info->options[i]);
+    for (int i = 0; i < hostRowCount && i < MaxHostRows; i++)
+        state.rows[state.count++] = {hostRows[i], HostSection, hostRows[i].kind == ROW_BOUNDED};
 
     Template measure = {};
-    BuildTemplate(&measure, state.rows);
+    BuildTemplate(&measure, &state);
     BYTE* data = (BYTE*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, measure.used);
     if (!data)
         return false;
     Template t = {};
     t.data = data;
     t.capacity = measure.used;
-    BuildTemplate(&t, state.rows);
+    BuildTemplate(&t, &state);
     INT_PTR result = DialogBoxIndirectParamA(App.instance ? App.instance : GetModuleHandleA(NULL),
                                              (LPCDLGTEMPLATEA)data, owner, OptionsDialogProc,
                                              (LPARAM)&state);
@@ -593,6 +528,8 @@ bool ShowOptionsDialog(HWND owner)
     App.optionsDialog = NULL;
     return result == IDOK;
 }
+
+bool ShowOptionsDialog(HWND owner) { return RunOptionsDialog(owner, HostOptions, HostOptionCount); }
 
 void OpenOptions(const char* label)
 {

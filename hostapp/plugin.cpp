@@ -124,7 +124,9 @@ void StopPluginModule()
 {
     if (!App.started)
         return;
+    App.stopping = true;
     App.DoneModule();
+    App.stopping = false;
     App.started = false;
     // The bar is gone: nothing may be sent to its handle any more.
     App.record.window = NULL;
@@ -160,6 +162,11 @@ HWND DialogOwner()
 
 void ActivateBar()
 {
+    // A bar that is being taken down is left alone: brought back, it would store itself expanded.
+    if (App.ending || App.stopping) {
+        Log("the bar is being stopped: it stays as it is");
+        return;
+    }
     if (App.optionsDialog && IsWindow(App.optionsDialog)) {
         SetForegroundWindow(App.optionsDialog);
         return;

@@ -132,7 +132,7 @@ void RunTrayCommand(int id)
         // returned; the plug-in is stopped and unloaded after it. Its settings were stored as
         // they changed.
         Log("exit");
-        PostQuitMessage(0);
+        EndHostLoop(0);
         break;
     default:
         Log("menu command %d unknown: ignored", id);

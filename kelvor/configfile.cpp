@@ -5,6 +5,7 @@
 #include <winioctl.h>
 #include <stddef.h>
 #include "configfile.h"
+#include "../base/optionalentry.h"
 
 namespace {
 
@@ -12,11 +13,14 @@ const char TemporaryPrefix[] = "orv";
 // A scanner or an editor holding the file lets go within moments.
 const int SHARING_TRIES = 10;
 const DWORD SHARING_PAUSE_MS = 50;
+// A file changed between the read and the replace is merged again, this often at most.
+const int MERGE_TRIES = 4;
 // Links to links are followed this far, no further (a loop would never end).
 const int LINK_HOPS_MAX = 8;
 
 int failingStep = SAVE_STEP_NONE;
 DWORD failingError = ERROR_SUCCESS;
+void(__stdcall* replacing)(const char* path) = NULL;
 
 char* Allocate(int size) { return (char*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size); }
 
@@ -40,6 +44,11 @@ DWORD WriteTemporary(const char* temporary, const char* text, int length)
 {
     HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
+    // GetTempFileName gives a name without a file where it could not make one (a folder the
+    // user may not write to): making it says why.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+        file = CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           NULL);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError();
     DWORD error = ERROR_SUCCESS;
@@ -179,8 +188,8 @@ DWORD ResolveTarget(const char* path, char* target, int size)
     lstrcpynA(target, path, size);
     typedef DWORD(WINAPI * FinalPathProc)(HANDLE, LPSTR, DWORD, DWORD);
     // Absent before Vista, which has no symbolic links of files.
-    FinalPathProc finalPath = (FinalPathProc)(void*)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA");
+    FinalPathProc finalPath =
+        (FinalPathProc)(void*)OptionalEntry("kernel32.dll", "GetFinalPathNameByHandleA");
     if (finalPath) {
         HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
@@ -226,30 +235,61 @@ DWORD MakeTemporary(const char* target, char* temporary)
     return ERROR_SUCCESS;
 }
 
+bool FileMissing(const char* path) { return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES; }
+
+// The old file goes to a backup name of the save's own: a replacement that could not be moved in
+// (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) leaves it there, and not under a name of the system's
+// beside the configuration. The backup goes once the new file is in place.
+DWORD ReplaceExisting(const char* temporary, const char* target)
+{
+    char backup[PATH_BYTES];
+    bool named = MakeTemporary(target, backup) == ERROR_SUCCESS && DeleteFileA(backup);
+    const char* backupName = named ? backup : NULL;
+    DWORD error = ERROR_SUCCESS;
+    if (!ReplaceFileA(target, temporary, backupName, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL)) {
+        error = GetLastError();
+        // The old file has been taken away: the new one goes into its place, else the old one
+        // back. The settings are never lost.
+        if (FileMissing(target)) {
+            if (MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
+                error = ERROR_SUCCESS;
+            else if (named)
+                MoveFileExA(backup, target, MOVEFILE_WRITE_THROUGH);
+        }
+    }
+    if (named && !FileMissing(target))
+        DeleteFileA(backup);
+    return error;
+}
+
+// Another program's edit since the file was read: it was made, removed or written meanwhile.
+bool ChangedSince(const char* target, const ConfigText& read)
+{
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    bool exists = GetFileAttributesExA(target, GetFileExInfoStandard, &now) != FALSE;
+    if (exists != read.stamped)
+        return true;
+    return exists && (now.nFileSizeLow != read.sizeLow || now.nFileSizeHigh != read.sizeHigh ||
+                      CompareFileTime(&now.ftLastWriteTime, &read.written) != 0);
+}
+
 DWORD PutInPlace(const char* temporary, const char* target, bool exists)
 {
     if (Failing(SAVE_STEP_REPLACE))
         return GetLastError();
-    if (exists) {
-        if (ReplaceFileA(target, temporary, NULL, REPLACEFILE_IGNORE_MERGE_ERRORS, NULL, NULL))
-            return ERROR_SUCCESS;
-        // Without a backup name, a replacement that could not be moved in has taken the old file
-        // away already: the new one goes into its place, or stays where it is, never lost.
-        DWORD error = GetLastError();
-        if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES &&
-            MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
-            return ERROR_SUCCESS;
-        return error;
-    }
+    if (exists)
+        return ReplaceExisting(temporary, target);
     // A file that appeared meanwhile is another program's: it is not overwritten.
     if (MoveFileExA(temporary, target, MOVEFILE_WRITE_THROUGH))
         return ERROR_SUCCESS;
     return GetLastError();
 }
 
-// Writes the merged text over the file that path names, or the one its link names.
-DWORD WriteMerged(const char* path, const char* merged, int length, bool exists)
+// Writes the merged text over the file that path names, or the one its link names, unless the
+// file changed since it was read (ERROR_RETRY: read and merge again).
+DWORD WriteMerged(const char* path, const char* merged, int length, const ConfigText& read)
 {
+    bool exists = read.stamped;
     char target[PATH_BYTES];
     DWORD error = ResolveTarget(path, target, sizeof target);
     if (error != ERROR_SUCCESS)
@@ -263,6 +303,10 @@ DWORD WriteMerged(const char* path, const char* merged, int length, bool exists)
     if (error != ERROR_SUCCESS)
         return error;
     error = WriteTemporary(temporary, merged, length);
+    if (error == ERROR_SUCCESS && replacing)
+        replacing(target);
+    if (error == ERROR_SUCCESS && ChangedSince(target, read))
+        error = ERROR_RETRY;
     if (error == ERROR_SUCCESS)
         error = PutInPlace(temporary, target, exists);
     // A temporary file that holds the only copy of the settings stays.
@@ -275,8 +319,7 @@ DWORD WriteMerged(const char* path, const char* merged, int length, bool exists)
 DWORD TrySave(const char* path, const IniValue* values, int count)
 {
     DWORD attributes = GetFileAttributesA(path);
-    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_DIRECTORY;
     // A file that exists but cannot be read is not replaced: its settings would be lost.
     ConfigText current;
@@ -296,7 +339,7 @@ DWORD TrySave(const char* path, const IniValue* values, int count)
     // The animations save at every step, mostly the values already there: such a save is done
     // before the file is looked at any closer.
     if (error == ERROR_SUCCESS && !SameText(merged, length, current.text, current.length))
-        error = WriteMerged(path, merged, length, exists);
+        error = WriteMerged(path, merged, length, current);
     Release(merged);
     FreeConfigText(&current);
     return error;
@@ -308,6 +351,7 @@ bool ReadConfigText(const char* path, ConfigText* file)
 {
     file->text = NULL;
     file->length = 0;
+    file->stamped = false;
     if (!path || !path[0]) {
         SetLastError(ERROR_INVALID_NAME);
         return false;
@@ -321,6 +365,13 @@ bool ReadConfigText(const char* path, ConfigText* file)
     }
     LARGE_INTEGER size;
     DWORD error = ERROR_SUCCESS;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetFileInformationByHandle(handle, &information)) {
+        file->stamped = true;
+        file->sizeLow = information.nFileSizeLow;
+        file->sizeHigh = information.nFileSizeHigh;
+        file->written = information.ftLastWriteTime;
+    }
     if (!GetFileSizeEx(handle, &size))
         error = GetLastError();
     else if (size.QuadPart > INI_TEXT_MAX)
@@ -353,17 +404,21 @@ void FreeConfigText(ConfigText* file)
     file->length = 0;
 }
 
-DWORD SaveConfigValues(const char* path, const IniValue* values, int count)
+DWORD SaveConfigValues(const char* path, const IniValue* values, int count, bool patient)
 {
     if (!path || !path[0])
         return ERROR_INVALID_NAME;
     DWORD error = TrySave(path, values, count);
-    for (int tries = 1; IsSharingError(error) && tries < SHARING_TRIES; tries++) {
+    for (int merges = 1; error == ERROR_RETRY && merges < MERGE_TRIES; merges++)
+        error = TrySave(path, values, count);
+    for (int tries = 1; patient && IsSharingError(error) && tries < SHARING_TRIES; tries++) {
         Sleep(SHARING_PAUSE_MS);
         error = TrySave(path, values, count);
     }
     return error;
 }
+
+void WhenReplacing(void(__stdcall* call)(const char* path)) { replacing = call; }
 
 void FailSaveStep(int step, DWORD error)
 {

@@ -12,4 +12,7 @@ void __stdcall KelvorSetLayeredAvailable(int available);
 // Makes every save fail at one step (1 writing, 2 flushing, 3 putting the file in place) with
 // that error; step 0 lets saves through again.
 void __stdcall KelvorFailSave(int step, unsigned long error);
+// Called with the file's path just before a save replaces it (to edit it as another program
+// would); NULL calls nothing.
+void __stdcall KelvorWhenReplacing(void(__stdcall* call)(const char* path));
 }

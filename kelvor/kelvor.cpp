@@ -24,9 +24,11 @@ struct Cursor {
 static_assert(sizeof(Cursor) <= sizeof(ConfigCursor), "a cursor is 36 bytes, 72 on x64");
 
 // Values set but not yet stored; a cursor lives on its caller's stack, so entries are matched by
-// its address and dropped when it is opened again.
+// its address and dropped when it is opened again. The values of a save of the bar's own that
+// failed stay, under KEPT, for the next save of the same configuration.
 struct Pending {
     const Cursor* cursor;
+    const void* file;   // the configuration reference, compared, never read
     char section[28];
     char key[64];
     int value;
@@ -34,6 +36,33 @@ struct Pending {
 const int PENDING_MAX = INI_VALUES_MAX;
 Pending pending[PENDING_MAX];
 int pendingCount;
+const Cursor* const KEPT = (const Cursor*)&pendingCount;
+
+bool SameKey(const Pending& a, const Pending& b)
+{
+    return !lstrcmpiA(a.section, b.section) && !lstrcmpiA(a.key, b.key);
+}
+
+// A kept value the cursor's save takes along: of its configuration, and not set anew by it.
+bool TakenAlong(const Pending& kept, const Cursor* cursor)
+{
+    if (kept.cursor != KEPT || kept.file != cursor->file)
+        return false;
+    for (int i = 0; i < pendingCount; i++)
+        if (pending[i].cursor == cursor && SameKey(pending[i], kept))
+            return false;
+    return true;
+}
+
+// Once a save of the configuration went through, nothing of it waits any more.
+void DropKept(const void* file)
+{
+    int kept = 0;
+    for (int i = 0; i < pendingCount; i++)
+        if (pending[i].cursor != KEPT || pending[i].file != file)
+            pending[kept++] = pending[i];
+    pendingCount = kept;
+}
 
 void DropPending(const Cursor* cursor)
 {
@@ -42,6 +71,20 @@ void DropPending(const Cursor* cursor)
         if (pending[i].cursor != cursor)
             pending[kept++] = pending[i];
     pendingCount = kept;
+}
+
+// After a failed save of the bar's, its values and the ones it took along wait for the next save;
+// nothing else is kept, so that what waits never outgrows one save.
+void KeepPending(const Cursor* cursor)
+{
+    int kept = 0;
+    for (int i = 0; i < pendingCount; i++)
+        if (pending[i].cursor != KEPT || TakenAlong(pending[i], cursor))
+            pending[kept++] = pending[i];
+    pendingCount = kept;
+    for (int i = 0; i < pendingCount; i++)
+        if (pending[i].cursor == cursor)
+            pending[i].cursor = KEPT;
 }
 
 KelvorObserver observer = nullptr;
@@ -65,6 +108,46 @@ bool ReadValue(const Cursor* cursor, const char* key, ConfigText* file, const ch
         return true;
     FreeConfigText(file);
     return false;
+}
+
+// Ends a writing sequence: the cursor's values and the kept ones in one save. The bar's own
+// saves (not patient) fail at once on a file another program holds and keep their values;
+// the host's are tried again for a moment, and a failed one keeps nothing: the user still has
+// the dialog.
+BOOL CloseWriting(void* configuration, ConfigCursor* cursor, bool patient)
+{
+    Cursor* c = (Cursor*)cursor;
+    DWORD error = ERROR_SUCCESS;
+    if (c->writing && c->file && c->file == configuration) {
+        IniValue values[PENDING_MAX];
+        int count = 0;
+        for (int i = 0; i < pendingCount; i++)
+            if (pending[i].cursor == c || TakenAlong(pending[i], c)) {
+                values[count].section = pending[i].section;
+                values[count].key = pending[i].key;
+                values[count].value = pending[i].value;
+                count++;
+            }
+        if (count)
+            error = SaveConfigValues(c->file, values, count, patient);
+        // The plug-in is never told: the host's log keeps it.
+        if (error != ERROR_SUCCESS && logLine) {
+            char line[PATH_BYTES + 64];
+            _snprintf(line, sizeof line, "cannot save %.*s: error %lu", PATH_BYTES, c->file,
+                      (unsigned long)error);
+            line[sizeof line - 1] = '\0';
+            logLine(line);
+        }
+        if (error == ERROR_SUCCESS)
+            DropKept(c->file);
+        else if (!patient)
+            KeepPending(c);
+    }
+    DropPending(c);
+    ZeroMemory(cursor, sizeof(ConfigCursor));
+    Notify("CloseCFGw", nullptr, 0);
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -168,35 +251,13 @@ void __stdcall OpenCFGw(void* configuration, ConfigCursor* cursor)
 BOOL __stdcall CloseCFGw(void* configuration, int reserved, ConfigCursor* cursor)
 {
     (void)reserved;
-    Cursor* c = (Cursor*)cursor;
-    DWORD error = ERROR_SUCCESS;
-    if (c->writing && c->file && c->file == configuration) {
-        IniValue values[PENDING_MAX];
-        int count = 0;
-        for (int i = 0; i < pendingCount; i++)
-            if (pending[i].cursor == c) {
-                values[count].section = pending[i].section;
-                values[count].key = pending[i].key;
-                values[count].value = pending[i].value;
-                count++;
-            }
-        if (count)
-            error = SaveConfigValues(c->file, values, count);
-        // The plug-in is never told: the host's log keeps it. Nothing of the failed values is
-        // kept, so that the next save writes them again.
-        if (error != ERROR_SUCCESS && logLine) {
-            char line[PATH_BYTES + 64];
-            _snprintf(line, sizeof line, "cannot save %.*s: error %lu", PATH_BYTES, c->file,
-                      (unsigned long)error);
-            line[sizeof line - 1] = '\0';
-            logLine(line);
-        }
-    }
-    DropPending(c);
-    ZeroMemory(cursor, sizeof(ConfigCursor));
-    Notify("CloseCFGw", nullptr, 0);
-    SetLastError(error);
-    return error == ERROR_SUCCESS;
+    return CloseWriting(configuration, cursor, false);
+}
+
+BOOL __stdcall KelvorCloseCFGwRetrying(void* configuration, int reserved, ConfigCursor* cursor)
+{
+    (void)reserved;
+    return CloseWriting(configuration, cursor, true);
 }
 
 void __stdcall FindSection(const char* section, int forWriting, ConfigCursor* cursor)
@@ -261,6 +322,7 @@ void __stdcall SetCFGInt(const char* key, int value, ConfigCursor* cursor)
             return;
         entry = &pending[pendingCount++];
         entry->cursor = c;
+        entry->file = c->file;
         lstrcpynA(entry->section, c->section, sizeof entry->section);
         lstrcpynA(entry->key, key, sizeof entry->key);
     }
@@ -283,6 +345,7 @@ void __stdcall SetLayered(HWND window, COLORREF colorKey, int opacity, int flags
 void __stdcall KelvorSetObserver(KelvorObserver callback) { observer = callback; }
 void __stdcall KelvorSetLayeredAvailable(int available) { layeredAvailable = available; }
 void __stdcall KelvorFailSave(int step, DWORD error) { FailSaveStep(step, error); }
+void __stdcall KelvorWhenReplacing(void(__stdcall* call)(const char* path)) { WhenReplacing(call); }
 
 // The host's: where the library's own failures are reported.
 void __stdcall KelvorSetLog(KelvorLog callback) { logLine = callback; }

@@ -1,6 +1,7 @@
 // What the host program asks of the helper library beyond the plug-in's functions. The host
 // looks these up by name at run time.
 #pragma once
+#include "../host/kelvor.h"
 
 extern "C" {
 // Writes the configuration file the host should use into path (size bytes, NUL included) and
@@ -13,4 +14,7 @@ int __stdcall KelvorConfigPath(char* path, int size);
 // could not be stored): one line, without its line end. NULL reports nowhere.
 typedef void(__stdcall* KelvorLog)(const char* line);
 void __stdcall KelvorSetLog(KelvorLog callback);
+// CloseCFGw for the host's own saves: a file another program holds is tried again for half a
+// second, which the bar's own saves, on its user-interface thread, never wait for.
+BOOL __stdcall KelvorCloseCFGwRetrying(void* configuration, int reserved, ConfigCursor* cursor);
 }

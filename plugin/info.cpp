@@ -1,5 +1,6 @@
 // What the host is told about the plug-in: its name, about text and options table.
 #include "state.h"
+#include "settingtable.h"
 #include "../host/kelvor.h"
 #include "../res/version.h"
 
@@ -13,19 +14,36 @@ const char AboutText[] =
     "----------------------------------\r\n"
     "(c) Brandelmor. All rights reserved.";
 
-// Caption and key are the same text; the kind codes are the host's to interpret.
-// Each integer fills its slot of the host's layout.
-#define OPTION(name, kind, defaultValue, minimum, maximum) \
-    {name, HOST_INT(kind), name, HOST_INT(defaultValue), HOST_INT(minimum), HOST_INT(maximum)}
-const OptionDescriptor OptionTable[7] = {
-    OPTION("Snap",         0x103, 6,   0,  20),
-    OPTION("Minimize",     0x101, 0,   0,  0),
-    OPTION("Width",        0x003, 400, 50, 2000),
-    OPTION("XPos",         0x002, 0,   0,  0),
-    OPTION("YPos",         0x002, 0,   0,  0),
-    OPTION("AutoComplete", 0x101, 1,   0,  0),
-    OPTION("Transparency", 0x10B, 0,   0,  70),  // last, so a count of 6 hides it
+namespace {
+
+// Caption and key are the same text: one pointer in both fields. Field by field, so that whatever
+// else the host's layout holds stays zero.
+struct OptionRows {
+    OptionDescriptor rows[SETTING_COUNT];
 };
+
+constexpr OptionRows DescribeSettings()
+{
+    OptionRows options = {};
+    for (int i = 0; i < SETTING_COUNT; i++) {
+        const SettingRow& s = SettingsTable[i];
+        OptionDescriptor& option = options.rows[i];
+        option.caption = s.key;
+        option.kind = s.kind;
+        option.key = s.key;
+        option.defaultValue = s.shownDefault;
+        option.minimum = s.minimum;
+        option.maximum = s.maximum;
+    }
+    return options;
+}
+
+// Constant data of the module: the host may keep the pointer as long as the module is loaded.
+constexpr OptionRows OptionTable = DescribeSettings();
+
+static_assert(SETTING_transparency == SETTING_COUNT - 1, "without layered windows the last row goes");
+
+}  // namespace
 
 extern "C" PluginInfo* __stdcall GetPluginInfo()
 {
@@ -33,9 +51,9 @@ extern "C" PluginInfo* __stdcall GetPluginInfo()
     State.info.name = PluginName;
     State.info.about = AboutText;
     State.info.name2 = PluginName;
-    State.info.optionCount = 7;
-    State.info.options = OptionTable;
+    State.info.optionCount = SETTING_COUNT;
+    State.info.options = OptionTable.rows;
     if (LayeredStyle(0, 1) == 0)
-        State.info.optionCount = 6;
+        State.info.optionCount = SETTING_COUNT - 1;
     return &State.info;
 }

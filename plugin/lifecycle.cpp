@@ -4,6 +4,7 @@
 #include "../host/messages.h"
 #include "../bar/bar.h"
 #include "../command/command.h"
+#include "../base/optionalentry.h"
 #include "../res/resource.h"
 #include <shlwapi.h>
 
@@ -56,11 +57,17 @@ static void AttachAutoComplete()
 static BYTE RunsUnderWow64()
 {
     typedef BOOL(WINAPI * IsWow64ProcessProc)(HANDLE, PBOOL);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
     IsWow64ProcessProc isWow64 =
-        kernel ? (IsWow64ProcessProc)(void*)GetProcAddress(kernel, "IsWow64Process") : NULL;
+        (IsWow64ProcessProc)(void*)OptionalEntry("kernel32.dll", "IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
+}
+
+// Vista and later ask for the administrator when a program is run with "runas"; before, the
+// verb asks for another user's name and password instead.
+static BYTE OffersElevation()
+{
+    return LOBYTE(LOWORD(GetVersion())) >= 6 ? 1 : 0;
 }
 
 extern "C" void __stdcall InitGlobalModule(HostContext* context)
@@ -82,6 +89,7 @@ extern "C" void __stdcall InitGlobalModule(HostContext* context)
     State.BrowserPath[0] = '\0';
     State.dragging = 0;
     State.wow64 = RunsUnderWow64();
+    State.elevation = OffersElevation();
     // The percentage as the byte: 0 to 70 once read, so nonzero exactly when it is above 0.
     State.layeredStyle = LayeredStyle(0, (unsigned char)State.transparency);
 

@@ -39,6 +39,8 @@ struct PluginState {
     BYTE dragging;
     BYTE autoComplete;
     BYTE wow64;                      // a 32-bit process on 64-bit Windows; asked once per start
+    BYTE elevation;                  // Windows asks for the administrator (Vista on); asked
+                                     // once per start
     POINT lastCursor;                // screen position at the previous step of a drag
     DWORD layeredStyle;              // extended style LayeredStyle last answered
     APPBARDATA appBar;
@@ -55,7 +57,6 @@ extern PluginState State;
 // Settings in the host configuration, section "Abrivel".
 void LoadSettings();
 void SaveSettings();
-extern const OptionDescriptor OptionTable[7];
 extern const char AboutText[];
 extern const char PluginName[];
 extern const char BarClassName[];

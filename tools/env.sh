@@ -4,6 +4,9 @@ build=${ORVEL_BUILD:-$root/build}
 export WINEPREFIX=$build/wineprefix
 export WINEARCH=win32
 export WINEDEBUG=-all
+# Wine names files through the Unix locale: with none set (a fresh minimal system) a name that
+# leaves ASCII cannot be made. C.UTF-8 is part of every Debian's libc.
+export LC_ALL=C.UTF-8
 # A crash must end the program, not wait in the debugger until the test times out.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
 

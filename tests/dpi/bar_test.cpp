@@ -39,9 +39,12 @@ void Start(bool collapsed = false)
     ASSERT_NE(BarWindow(), nullptr);
 }
 
-void ChangeDpi(int dpi)
+// The platform suggests where the bar is to go, by default where it is.
+void ChangeDpi(int dpi, POINT at = {-1, -1})
 {
     RECT suggested = BarRect();
+    if (at.x >= 0)
+        OffsetRect(&suggested, at.x - suggested.left, at.y - suggested.top);
     SendMessageA(BarWindow(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
 }
 
@@ -52,11 +55,15 @@ TEST_F(DpiTest, SizesFollowTheDpiAndTheStoredWidthStays)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     int at144 = ExpectSizesAt(144);
-    ChangeDpi(192);
+    // Without the place the platform suggests, the message is none of the platform's.
+    SendMessageA(BarWindow(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+    ExpectSizesAt(144);
+    ChangeDpi(192, {200, 150});
     int at192 = ExpectSizesAt(192);
     EXPECT_EQ(Stored("Width"), 400);
     EXPECT_GT(at192, at144);
-    EXPECT_EQ(BarRect().left, 100) << "the bar takes the suggested place";
+    EXPECT_EQ(BarRect().left, 200) << "the bar takes the suggested place";
+    EXPECT_EQ(BarRect().top, 150);
 
     // Collapsed at 192, and brought back by the host as on a second start.
     SendMessageA(BarWindow(), WM_CLOSE, 0, 0);

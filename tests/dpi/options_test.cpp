@@ -1,7 +1,8 @@
 // The host's options dialog at 144 DPI, in a process aware of it as OrvelCmd.exe is: the shell's
 // dialog font, and with it every control, at the size the DPI asks for.
 #include "harness/testhost.h"
-#include "hostapp/shared.h"
+#include "harness/hostrun.h"
+#include "hostapp/hostapp.h"
 #include "aware.h"
 
 TEST_F(ModuleTest, OptionsDialogIsLaidOutInTheFontOfTheDpi)

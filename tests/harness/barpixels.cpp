@@ -123,3 +123,10 @@ RECT BarRect()
     GetWindowRect(BarWindow(), &rect);
     return rect;
 }
+
+int BarWidth(HWND bar)
+{
+    RECT rect = {};
+    GetWindowRect(bar, &rect);
+    return rect.right - rect.left;
+}

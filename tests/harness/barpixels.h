@@ -32,3 +32,5 @@ std::string PictureDifference(const Picture& got, const Picture& expected, const
 RECT ChildRect(HWND child);
 // The bar's window rectangle on the screen; empty when there is no bar.
 RECT BarRect();
+// The width of a bar, of this process's or another's.
+int BarWidth(HWND bar);

@@ -1,6 +1,8 @@
 #include "imports.h"
 #include "testhost.h"
 #include <shellapi.h>
+#include <algorithm>
+#include <climits>
 
 FARPROC* ImportSlot(HMODULE module, const char* library, const char* name)
 {
@@ -42,8 +44,8 @@ static BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
     DWORD answer = n <= spy.answers.size() ? spy.answers[n - 1] : spy.otherwise;
     if (answer == PASS_ON)
         return ((BOOL(WINAPI*)(SHELLEXECUTEINFOA*))spy.original)(request);
-    SetLastError(answer);
-    return answer == 0;
+    SetLastError(answer & ~STARTED);
+    return answer == 0 || (answer & STARTED);
 }
 
 static HINSTANCE WINAPI SpyShellExecuteA(HWND window, const char* verb, const char* file,
@@ -98,4 +100,82 @@ void ShellSpy::Enter(const std::string& line, std::vector<DWORD> lineAnswers, bo
     PressKey(InputLine(), VK_RETURN);
     keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
+}
+
+namespace {
+const RECT SpiedMonitors[] = {{-800, 0, 0, 600}, {0, 0, 1024, 768}};
+
+int WINAPI SpiedMetrics(int index)
+{
+    switch (index) {
+    case SM_CMONITORS: return 2;
+    case SM_XVIRTUALSCREEN: return -800;
+    case SM_YVIRTUALSCREEN: return 0;
+    case SM_CXVIRTUALSCREEN: return 1824;
+    case SM_CYVIRTUALSCREEN: return 768;
+    }
+    return GetSystemMetrics(index);
+}
+
+// The monitor a rectangle overlaps most, else, unless the flags say none, the nearest one.
+HMONITOR WINAPI SpiedFromRect(LPCRECT rect, DWORD flags)
+{
+    long best = -1, nearest = LONG_MAX;
+    int found = -1, closest = 0;
+    for (int i = 0; i < 2; i++) {
+        const RECT& m = SpiedMonitors[i];
+        RECT overlap;
+        if (IntersectRect(&overlap, rect, &m)) {
+            long area = (overlap.right - overlap.left) * (overlap.bottom - overlap.top);
+            if (area > best)
+                best = area, found = i;
+        }
+        long dx = std::max({0L, m.left - rect->right, rect->left - m.right});
+        long dy = std::max({0L, m.top - rect->bottom, rect->top - m.bottom});
+        if (dx * dx + dy * dy < nearest)
+            nearest = dx * dx + dy * dy, closest = i;
+    }
+    if (found < 0 && flags == MONITOR_DEFAULTTONULL)
+        return NULL;
+    return (HMONITOR)(INT_PTR)(1 + (found >= 0 ? found : closest));
+}
+
+HMONITOR WINAPI SpiedFromPoint(POINT point, DWORD flags)
+{
+    RECT pixel = {point.x, point.y, point.x + 1, point.y + 1};
+    return SpiedFromRect(&pixel, flags);
+}
+
+BOOL WINAPI SpiedInfo(HMONITOR monitor, LPMONITORINFO info)
+{
+    INT_PTR index = (INT_PTR)monitor - 1;
+    if (index < 0 || index > 1)
+        return GetMonitorInfoA(monitor, info);
+    info->rcMonitor = info->rcWork = SpiedMonitors[index];
+    info->dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
+    return TRUE;
+}
+}  // namespace
+
+LeftMonitorSpy::LeftMonitorSpy(HMODULE module)
+{
+    const char* names[] = {"GetSystemMetrics", "MonitorFromRect", "MonitorFromPoint",
+                           "GetMonitorInfoA"};
+    FARPROC spies[] = {(FARPROC)SpiedMetrics, (FARPROC)SpiedFromRect, (FARPROC)SpiedFromPoint,
+                       (FARPROC)SpiedInfo};
+    for (int i = 0; i < 4; i++) {
+        slots[i] = ImportSlot(module, "user32.dll", names[i]);
+        originals[i] = slots[i] ? *slots[i] : nullptr;
+        if (slots[i])
+            Patch(slots[i], spies[i]);
+        else
+            ADD_FAILURE() << "the module imports no " << names[i];
+    }
+}
+
+LeftMonitorSpy::~LeftMonitorSpy()
+{
+    for (int i = 0; i < 4; i++)
+        if (slots[i])
+            Patch(slots[i], originals[i]);
 }

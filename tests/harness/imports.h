@@ -11,8 +11,11 @@ void Patch(FARPROC* slot, FARPROC target);
 
 // While it lives, the module's ShellExecuteExA records each request and answers it with the next
 // of `answers` (a last-error value; PASS_ON hands the call to the shell), then with `otherwise`.
-// Its ShellExecuteA (the folders it explores) is recorded and answered alike.
+// As Windows does, it answers FALSE with the error, TRUE with 0, and with STARTED | error a
+// program that started and left that stale last error. Its ShellExecuteA (the folders it
+// explores) is recorded and answered alike.
 const DWORD PASS_ON = 0xFFFFFFFF;
+const DWORD STARTED = 0x20000000;
 struct ShellRequest {
     std::string verb, file, parameters, directory;  // a null verb reads "(null)"
     ULONG mask;
@@ -31,4 +34,14 @@ struct ShellSpy {
     // Puts line into the input line and presses Return, Control and Shift held when elevated;
     // the requests and host commands then recorded are this line's.
     void Enter(const std::string& line, std::vector<DWORD> lineAnswers, bool elevated = false);
+};
+
+// While it lives, the module sees a desktop of two monitors as Windows describes it: one of
+// 800 x 600 left of the primary one, so that the virtual screen starts at x = -800, and the
+// primary one, this display's 1024 x 768. Their work areas are the monitors.
+struct LeftMonitorSpy {
+    FARPROC* slots[4];
+    FARPROC originals[4];
+    explicit LeftMonitorSpy(HMODULE module);
+    ~LeftMonitorSpy();
 };

@@ -74,17 +74,26 @@ std::string ReadFileText(const std::string& path)
     return text;
 }
 
+std::vector<std::string> FileLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadFileText(path);
+    size_t start = 0, end;
+    while ((end = text.find('\n', start)) != std::string::npos) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::vector<std::string> RecordedLaunches(const std::string& log, size_t count, DWORD timeoutMs)
 {
     std::vector<std::string> lines;
     auto parse = [&] {
-        lines.clear();
-        std::string text = ReadFileText(log);
-        size_t start = 0, end;
-        while ((end = text.find('\n', start)) != std::string::npos) {
-            lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
+        lines = FileLines(log);
         return lines.size() >= count;
     };
     if (!WaitUntil(parse, timeoutMs))

@@ -14,6 +14,8 @@ std::vector<std::string> RecordedLaunches(const std::string& log, size_t count, 
 // Removes the log once the recorder that wrote it has let go of it.
 void ForgetLaunches(const std::string& log);
 std::string ReadFileText(const std::string& path);
+// Its lines, without their line ends.
+std::vector<std::string> FileLines(const std::string& path);
 // Copies the recorder to path, creating missing folders below `base`.
 bool CopyRecorder(const std::string& path, const std::string& base);
 

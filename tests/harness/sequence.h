@@ -2,6 +2,8 @@
 // add_message and compared, entry by entry, with an expected list written as data.
 #pragma once
 #include <windows.h>
+#include <initializer_list>
+#include <vector>
 
 enum msg_flags {
     sent = 0x1,       // arrived through SendMessage
@@ -39,9 +41,12 @@ void add_config_call(UINT call, const char* key, int value);
 void flush_sequence();
 int sequence_count();
 const message* sequence_at(int index);
-void ok_sequence_(const message* expected, const char* context, bool todo, const char* file,
-                  int line);
-#define ok_sequence(expected, context) ok_sequence_(expected, context, false, __FILE__, __LINE__)
+void ok_sequence_(const message* expected, const char* context, const char* file, int line);
+#define ok_sequence(expected, context) ok_sequence_(expected, context, __FILE__, __LINE__)
+
+// An expected sequence made of parts, with the zero entry that ends it.
+typedef std::vector<message> Messages;
+Messages Sequence(std::initializer_list<Messages> parts);
 
 // Only the entries of one kind, e.g. every SetCFGInt "Width": their values in order.
 int collect_values(UINT call, const char* keyText, int* values, int most);

@@ -1,6 +1,7 @@
 #include "testhost.h"
 #include <gtest/gtest.h>
 #include "kelvor/hooks.h"
+#include "plugin/settingtable.h"
 
 TestHost Host;
 
@@ -257,6 +258,14 @@ void DestroyTestHost()
     UnregisterClassA(HostClass, GetModuleHandleA(NULL));
 }
 
+void FreshHost()
+{
+    StopPlugin();
+    DestroyTestHost();
+    CreateTestHost();
+    LoadPlugin();
+}
+
 void LoadPlugin()
 {
     Host.module = LoadLibraryA((BinFolder() + "OrvelCmd.plg").c_str());
@@ -299,6 +308,28 @@ bool GuardsIntact()
 HWND BarWindow() { return FindWindowA("Abrivel", "OrvelCmd"); }
 HWND ComboBox() { return FindWindowExA(BarWindow(), NULL, "ComboBox", NULL); }
 HWND InputLine() { return GetWindow(ComboBox(), GW_CHILD); }
+
+Messages SettingsRead(std::initializer_list<int> values)
+{
+    Messages reads = {{CFG_OPENR, 0, 0, 0, nullptr}, {CFG_SECTION, key | lparam, 0, 0, "Abrivel"}};
+    const int* value = values.begin();
+    for (const SettingRow& row : SettingsTable)
+        reads.push_back({row.read == READ_YES_NO ? CFG_GETBOOL : CFG_GETINT, key | lparam, 0,
+                         value < values.end() ? *value++ : 0, row.key});
+    reads.push_back({CFG_CLOSER, 0, 0, 0, nullptr});
+    return reads;
+}
+
+Messages SettingsSave(int width, int minimize, int x, int y)
+{
+    return {{CFG_OPENW, 0, 0, 0, nullptr},
+            {CFG_SECTION, key | lparam, 0, 1, "Abrivel"},
+            {CFG_SETINT, key | lparam, 0, width, "Width"},
+            {CFG_SETINT, key | lparam, 0, minimize, "Minimize"},
+            {CFG_SETINT, key | lparam, 0, x, "XPos"},
+            {CFG_SETINT, key | lparam, 0, y, "YPos"},
+            {CFG_CLOSEW, 0, 0, 0, nullptr}};
+}
 
 void SetConfig(const char* keyName, const char* value)
 {

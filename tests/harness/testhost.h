@@ -51,6 +51,8 @@ std::string TestFolder();
 
 void CreateTestHost();
 void DestroyTestHost();
+// A fresh host and a freshly loaded module within one test, for tables of starts.
+void FreshHost();
 void LoadPlugin();
 void StartPlugin();
 void StopPlugin();
@@ -59,6 +61,11 @@ bool GuardsIntact();   // the bytes around the host's record and text are untouc
 HWND BarWindow();
 HWND ComboBox();
 HWND InputLine();
+
+// What the module asks of the helper library: the settings read at start, each of the settings
+// table's rows with the value read, and one save of the bar's width, state and position.
+Messages SettingsRead(std::initializer_list<int> values);
+Messages SettingsSave(int width, int minimize, int x, int y);
 
 void SetConfig(const char* keyName, const char* value);
 void SetConfigInt(const char* keyName, int value);

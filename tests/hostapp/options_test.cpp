@@ -2,14 +2,12 @@
 // values typed, OK or Cancel pressed), then the configuration, the registry and the system's
 // hot keys read back.
 #include "harness/format.h"
-#include "harness/process.h"
+#include "harness/hostrun.h"
+#include "harness/launch.h"
 #include "harness/testhost.h"
 #include "hostapp/hostapp.h"
 #include "kelvor/hooks.h"
-#include "shared.h"
 #include <commctrl.h>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,8 +55,10 @@ void CALLBACK CloseLeftOpen(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-// Opens the dialog and runs action on it once it shows; the result is ShowOptionsDialog's.
-bool RunDialog(const std::function<void(HWND)>& action)
+// Opens the dialog with the host's rows and runs action on it once it shows; the result is the
+// dialog's.
+bool RunDialog(const std::function<void(HWND)>& action, const OptionRow* hostRows = HostOptions,
+               int hostRowCount = HostOptionCount)
 {
     UINT_PTR guard = 0;
     WhenWindowAppears("#32770", [&](HWND dialog) {
@@ -67,7 +67,7 @@ bool RunDialog(const std::function<void(HWND)>& action)
         leftOpen = dialog;
         guard = SetTimer(NULL, 0, 3000, CloseLeftOpen);
     });
-    bool result = ShowOptionsDialog(Host.mainWindow);
+    bool result = RunOptionsDialog(Host.mainWindow, hostRows, hostRowCount);
     KillTimer(NULL, guard);
     EXPECT_TRUE(ModalActionRan());
     EXPECT_EQ(App.optionsDialog, nullptr);
@@ -161,42 +161,48 @@ protected:
 
 }  // namespace
 
-TEST_F(OptionsTest, ControlsFollowTheOptionsTable)
+// A field for each row of the plug-in's table as the host gets it, then the host's own rows.
+TEST_F(OptionsTest, ControlsFollowTheOptionsTables)
 {
     EXPECT_FALSE(RunDialog([](HWND dialog) {
         EXPECT_EQ(WindowText(dialog), "OrvelCmd Options");
-        for (const char* text : {"Minimize", "AutoComplete", "Start with Windows"})
-            EXPECT_EQ(GetWindowLongA(WithText(dialog, text), GWL_STYLE) & BS_TYPEMASK,
-                      BS_AUTOCHECKBOX) << text;
-        struct Limits { const char* label; int minimum, maximum; };
-        for (const Limits& row : {Limits{"Snap:", 0, 20}, Limits{"Width:", 50, 2000}}) {
-            HWND field = FieldOf(dialog, row.label), upDown = GetWindow(field, GW_HWNDNEXT);
-            EXPECT_EQ((HWND)SendMessageA(upDown, UDM_GETBUDDY, 0, 0), field) << row.label;
+        std::vector<HWND> order;   // Tab goes through the rows in the tables' order
+        for (int i = 0; i < App.info->optionCount; i++) {
+            const OptionDescriptor& option = App.info->options[i];
+            std::string label = std::string(option.caption) + ":";
+            HWND field = (option.kind & 0xFF) == 0x01 ? WithText(dialog, option.caption)
+                                                       : FieldOf(dialog, label.c_str());
+            order.push_back(field);
+            SCOPED_TRACE(option.caption);
+            HWND upDown = GetWindow(field, GW_HWNDNEXT);
             int low = -1, high = -1;
-            SendMessageA(upDown, UDM_GETRANGE32, (WPARAM)&low, (LPARAM)&high);
-            EXPECT_EQ(low, row.minimum) << row.label;
-            EXPECT_EQ(high, row.maximum) << row.label;
+            switch (option.kind & 0xFF) {
+            case 0x01:
+                EXPECT_EQ(GetWindowLongA(field, GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+                break;
+            case 0x03:
+                EXPECT_EQ((HWND)SendMessageA(upDown, UDM_GETBUDDY, 0, 0), field);
+                SendMessageA(upDown, UDM_GETRANGE32, (WPARAM)&low, (LPARAM)&high);
+                EXPECT_EQ(low, option.minimum);
+                EXPECT_EQ(high, option.maximum);
+                break;
+            case 0x0B:
+                EXPECT_EQ(ClassOf(field), TRACKBAR_CLASSA);
+                EXPECT_EQ(SendMessageA(field, TBM_GETRANGEMIN, 0, 0), 0);
+                EXPECT_EQ(SendMessageA(field, TBM_GETRANGEMAX, 0, 0), option.maximum);
+                break;
+            default:
+                // Positions may be negative (a display left of the main one): plain boxes.
+                EXPECT_EQ(ClassOf(field), "Edit");
+                EXPECT_FALSE(GetWindowLongA(field, GWL_STYLE) & ES_NUMBER);
+            }
         }
-        // Positions may be negative (a display left of the main one): plain boxes.
-        for (const char* label : {"XPos:", "YPos:"}) {
-            EXPECT_EQ(ClassOf(FieldOf(dialog, label)), "Edit") << label;
-            EXPECT_FALSE(GetWindowLongA(FieldOf(dialog, label), GWL_STYLE) & ES_NUMBER) << label;
-        }
-        EXPECT_EQ(Children(dialog, UPDOWN_CLASSA).size(), 2u);
-        std::vector<HWND> sliders = Children(dialog, TRACKBAR_CLASSA);
-        ASSERT_EQ(sliders.size(), 1u);
-        EXPECT_EQ(FieldOf(dialog, "Transparency:"), sliders[0]);
-        EXPECT_EQ(SendMessageA(sliders[0], TBM_GETRANGEMIN, 0, 0), 0);
-        EXPECT_EQ(SendMessageA(sliders[0], TBM_GETRANGEMAX, 0, 0), 70);
-
-        // Tab goes through the rows in the table's order, then the host's own, then the buttons.
-        HWND order[] = {FieldOf(dialog, "Snap:"), WithText(dialog, "Minimize"),
-                        FieldOf(dialog, "Width:"), FieldOf(dialog, "XPos:"),
-                        FieldOf(dialog, "YPos:"), WithText(dialog, "AutoComplete"), sliders[0],
-                        FieldOf(dialog, "Shortcut:"), WithText(dialog, "Start with Windows"),
-                        GetDlgItem(dialog, IDOK), GetDlgItem(dialog, IDCANCEL)};
-        EXPECT_EQ(ClassOf(order[7]), HOTKEY_CLASSA);
-        for (size_t i = 1; i < sizeof order / sizeof order[0]; i++)
+        order.push_back(FieldOf(dialog, "Shortcut:"));
+        EXPECT_EQ(ClassOf(order.back()), HOTKEY_CLASSA);
+        order.push_back(WithText(dialog, "Start with Windows"));
+        order.push_back(GetDlgItem(dialog, IDOK));
+        order.push_back(GetDlgItem(dialog, IDCANCEL));
+        for (size_t i = 1; i < order.size(); i++)
             EXPECT_EQ(GetNextDlgTabItem(dialog, order[i - 1], FALSE), order[i]) << "tab stop " << i;
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }));
@@ -406,10 +412,36 @@ TEST_F(OptionsTest, DryRunOnlyLogsTheRunValue)
     SetRunValue("\"C:\\elsewhere\\OrvelCmd.exe\"");
     EXPECT_FALSE(SetStartWithWindows(false));
     EXPECT_EQ(RunValue(), "\"C:\\elsewhere\\OrvelCmd.exe\"");
-    std::stringstream text;
-    text << std::ifstream(log).rdbuf();
+    std::string text = ReadFileText(log);
     std::string written = std::string("would write HKEY_CURRENT_USER\\") + RunKey +
                           "\\OrvelCmd = \"" + ProgramPath + "\"";
-    EXPECT_NE(text.str().find(written), std::string::npos) << text.str();
-    EXPECT_NE(text.str().find("would remove"), std::string::npos) << text.str();
+    EXPECT_NE(text.find(written), std::string::npos) << text;
+    EXPECT_NE(text.find("would remove"), std::string::npos) << text;
+}
+
+// A host option is a row and its effect: a check box on where nothing is stored, and a choice of
+// three; what the user changed is stored in the host's section and shown the next time.
+TEST_F(OptionsTest, ACheckBoxAndAChoiceAreARowEach)
+{
+    const OptionRow rows[] = {
+        {"Find as you type", ROW_CHECK, "TestFind", 1},
+        {"Look", ROW_CHOICE, "TestLook", 0, 0, 0, "As Windows\0Light\0Dark\0"},
+    };
+    EXPECT_TRUE(RunDialog([](HWND dialog) {
+        EXPECT_TRUE(Checked(dialog, "Find as you type"));
+        HWND look = FieldOf(dialog, "Look:");
+        EXPECT_EQ(SendMessageA(look, CB_GETCOUNT, 0, 0), 3);
+        EXPECT_EQ(WindowText(look), "As Windows");
+        Click(WithText(dialog, "Find as you type"));
+        SendMessageA(look, CB_SETCURSEL, 2, 0);
+        Click(GetDlgItem(dialog, IDOK));
+    }, rows, 2));
+    EXPECT_EQ(Stored(HostSection, "TestFind"), 0);
+    EXPECT_EQ(Stored(HostSection, "TestLook"), 2);
+    EXPECT_EQ(Stored("Abrivel", "Width"), -999) << "an unchanged row is not written";
+    EXPECT_FALSE(RunDialog([](HWND dialog) {
+        EXPECT_FALSE(Checked(dialog, "Find as you type"));
+        EXPECT_EQ(WindowText(FieldOf(dialog, "Look:")), "Dark");
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }, rows, 2));
 }

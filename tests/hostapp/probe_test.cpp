@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <map>
-#include "hostrun.h"
+#include "harness/hostrun.h"
+#include "harness/launch.h"
+#include "harness/testhost.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 // The few requests whose real effect stays inside the throwaway prefix and display: carried out
 // for real here, without --dry-run.
 #include <gtest/gtest.h>
-#include "hostrun.h"
-#include "shared.h"
+#include "harness/hostrun.h"
+#include "harness/testhost.h"
+#include "hostapp/hostapp.h"
 
 namespace {
 
@@ -40,8 +41,6 @@ TEST_F(RealEffects, ControlPanelOpens)
     EXPECT_TRUE(WaitUntil([&] {
         return (panel = FindWindowA("Shell_Control_WndClass", NULL)) != NULL;
     }, 30000));
-    std::string line = WaitForLogLine(host, "action 59 CPanel: ");
-    EXPECT_EQ(line.find("(dry run)"), std::string::npos) << line;
     if (panel) {
         PostMessageA(panel, WM_CLOSE, 0, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(panel); }, 10000));
@@ -54,7 +53,6 @@ TEST_F(RealEffects, DesktopMinimisesOtherProgramsWindowsButNotTheBar)
     HWND window = TakeForeground();
     TypeLine(bar, ".Desktop");
     EXPECT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 20000));
-    EXPECT_NE(WaitForLogLine(host, "action 7 Desktop: "), "");
     EXPECT_FALSE(IsIconic(bar));
     EXPECT_TRUE(IsWindowVisible(bar));
     DestroyWindow(window);

@@ -12,25 +12,8 @@ const char HistoryKeyPath[] = "Software\\Brandelmor\\Orvel\\Plugins\\Addr";
 const message NoCalls[] = {{0}};
 
 // One complete save of a bar that is expanded at (0, 1).
-const message SaveAt300[] = {
-    {CFG_OPENW, 0},
-    {CFG_SECTION, 0},
-    {CFG_SETINT, key | lparam, 0, 300, "Width"},
-    {CFG_SETINT, key | lparam, 0, 0, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 0, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 1, "YPos"},
-    {CFG_CLOSEW, 0},
-    {0}};
-
-const message SaveAt400[] = {
-    {CFG_OPENW, 0},
-    {CFG_SECTION, 0},
-    {CFG_SETINT, key | lparam, 0, 400, "Width"},
-    {CFG_SETINT, key | lparam, 0, 0, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 0, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 1, "YPos"},
-    {CFG_CLOSEW, 0},
-    {0}};
+const Messages SaveAt300 = Sequence({SettingsSave(300, 0, 0, 1)});
+const Messages SaveAt400 = Sequence({SettingsSave(400, 0, 0, 1)});
 
 int ClientWidth(HWND window)
 {
@@ -198,24 +181,7 @@ TEST_F(BarProcTest, LosingTheMouseEndsADragWithoutSaving)
     flush_sequence();
     SendMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(GetCapture(), nullptr);
-    ok_sequence(SaveAt400, "drag ended by the button");
-}
-
-TEST_F(BarProcTest, CloseCollapsesButKeepsTheBar)
-{
-    Start();
-    EXPECT_EQ(SendMessageA(bar, WM_CLOSE, 0, 0), 0);
-    PumpMessages(0);
-    ASSERT_TRUE(IsWindow(bar));
-    EXPECT_TRUE(IsWindowVisible(bar));
-    EXPECT_EQ(ClientWidth(bar), 24);
-    int minimize = 0, width = 0;
-    EXPECT_TRUE(GetConfigInt("Minimize", &minimize) && minimize == 1);
-    EXPECT_TRUE(GetConfigInt("Width", &width) && width == 400);
-
-    EXPECT_EQ(SendMessageA(bar, WM_CLOSE, 0, 0), 0);
-    EXPECT_TRUE(IsWindow(bar));
-    EXPECT_EQ(ClientWidth(bar), 24);
+    ok_sequence(SaveAt400.data(), "drag ended by the button");
 }
 
 TEST_F(BarProcTest, OnlyMenuIdsOfTheBarRunCommands)
@@ -246,7 +212,7 @@ TEST_F(BarProcTest, SizeChangesAreRecordedAndMoveTheSizingStrip)
     Host.recordMask = RECORD_CONFIG_WRITES;
     flush_sequence();
     SetWindowPos(bar, NULL, 0, 0, 300, ClientHeight(bar), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ok_sequence(SaveAt300, "bar sized to 300");
+    ok_sequence(SaveAt300.data(), "bar sized to 300");
     int width = 0;
     EXPECT_TRUE(GetConfigInt("Width", &width) && width == 300);
 
@@ -255,12 +221,19 @@ TEST_F(BarProcTest, SizeChangesAreRecordedAndMoveTheSizingStrip)
     EXPECT_EQ(HitTestAtClientX(bar, 297), HTCLIENT);
 }
 
-TEST_F(BarProcTest, SizesDuringCreationAreNotSaved)
+// The platform sends WM_DPICHANGED only to windows aware of each monitor's DPI: in an unaware
+// host, the shell's setting, anyone's is passed on and changes nothing.
+TEST_F(BarProcTest, DpiChangeInAnUnawareHostChangesNothing)
 {
-    // Creation itself sends WM_SIZE before the bar is recorded; only the sizing after it saves.
-    Host.recordMask = RECORD_CONFIG_WRITES;
     Start();
-    ok_sequence(SaveAt400, "start");
+    RECT before = BarRect(), suggested = {0, 0, 600, 40};
+    Host.recordMask = RECORD_CONFIG_WRITES;
+    flush_sequence();
+    EXPECT_EQ(SendMessageA(bar, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested), 0);
+    ok_sequence(NoCalls, "no save");
+    RECT after = BarRect();
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(SendMessageA(ComboBox(), WM_GETFONT, 0, 0), (LRESULT)GetStockObject(ANSI_VAR_FONT));
 }
 
 // Transparency and the opacity it gives.

@@ -1,5 +1,6 @@
 // Collapsing and expanding the real bar, close requests, and the context menu with its commands.
 #include "harness/testhost.h"
+#include "harness/barpixels.h"
 #include <commdlg.h>
 #include <dlgs.h>
 #include <string>
@@ -54,14 +55,6 @@ protected:
         Host.properties.clear();
     }
 };
-
-int BarWidth()
-{
-    RECT rect;
-    SetRectEmpty(&rect);
-    GetWindowRect(BarWindow(), &rect);
-    return rect.right - rect.left;
-}
 
 LRESULT Send(UINT message, WPARAM wParam = 0) { return SendMessageA(BarWindow(), message, wParam, 0); }
 void Command(int id) { SendMessageA(BarWindow(), WM_COMMAND, id, 0); }
@@ -147,14 +140,14 @@ TEST_F(CollapseTest, DoubleClickCollapsesFasterAndFasterAndExpandsEvenly)
     // Each step's size change saves; the last save describes the collapsed bar.
     EXPECT_EQ(Saved("Width"), (Widths{399, 366, 301, 204, 75, 24, 400}));
     EXPECT_EQ(Saved("Minimize"), (Widths{0, 0, 0, 0, 0, 0, 1}));
-    EXPECT_EQ(BarWidth(), 24);
+    EXPECT_EQ(BarWidth(BarWindow()), 24);
     EXPECT_EQ(Stored("Width"), 400);
     EXPECT_EQ(Stored("Minimize"), 1);
 
     Begin();
     EXPECT_EQ(Send(WM_LBUTTONDBLCLK), 0);
     EXPECT_EQ(requested, (Widths{24, 56, 88, 120, 152, 184, 216, 248, 280, 312, 344, 376, 400}));
-    EXPECT_EQ(BarWidth(), 400);
+    EXPECT_EQ(BarWidth(BarWindow()), 400);
     // While the flag is set the saves keep the width to come back to.
     Widths minimize = Saved("Minimize");
     ASSERT_FALSE(minimize.empty());
@@ -174,7 +167,7 @@ TEST_F(CollapseTest, AnimationStepsOfOtherWidths)
     Send(WM_LBUTTONDBLCLK);
     // The first step repeats the collapsed width.
     EXPECT_EQ(requested, (Widths{24, 56, 88, 120, 152, 184, 216, 248, 280, 300}));
-    EXPECT_EQ(BarWidth(), 300);
+    EXPECT_EQ(BarWidth(BarWindow()), 300);
 
     RECT rect;
     GetWindowRect(BarWindow(), &rect);
@@ -199,7 +192,7 @@ TEST_F(CollapseTest, MenuMinimizeAndRestoreKeepTheSizedWidth)
     SendMessageA(BarWindow(), WM_SIZING, WMSZ_RIGHT, (LPARAM)&rect);
 
     Command(101);
-    EXPECT_EQ(BarWidth(), 24);
+    EXPECT_EQ(BarWidth(BarWindow()), 24);
     EXPECT_EQ(Stored("Width"), 300);
     EXPECT_EQ(Stored("Minimize"), 1);
 
@@ -211,7 +204,7 @@ TEST_F(CollapseTest, MenuMinimizeAndRestoreKeepTheSizedWidth)
     EXPECT_EQ(Stored("Width"), 300);
 
     Command(100);
-    EXPECT_EQ(BarWidth(), 300);
+    EXPECT_EQ(BarWidth(BarWindow()), 300);
     EXPECT_EQ(Stored("Width"), 300);
     EXPECT_EQ(Stored("Minimize"), 0);
 
@@ -219,35 +212,26 @@ TEST_F(CollapseTest, MenuMinimizeAndRestoreKeepTheSizedWidth)
     Command(100);
     EXPECT_EQ(sequence_count(), 0);
     EXPECT_TRUE(requested.empty());
-    EXPECT_EQ(BarWidth(), 300);
+    EXPECT_EQ(BarWidth(BarWindow()), 300);
 }
 
 TEST_F(CollapseTest, CloseCollapsesButNeverDestroys)
 {
     Start(300, true);
-    ASSERT_EQ(BarWidth(), 24);
+    ASSERT_EQ(BarWidth(BarWindow()), 24);
     // A collapsed bar only saves, and keeps the width it started with.
     EXPECT_EQ(Send(WM_CLOSE), 0);
-    static const message onlySaved[] = {
-        {CFG_OPENW, 0},
-        {CFG_SECTION, key, 0, 0, "Abrivel"},
-        {CFG_SETINT, key | lparam, 0, 300, "Width"},
-        {CFG_SETINT, key | lparam, 0, 1, "Minimize"},
-        {CFG_SETINT, key | lparam, 0, 100, "XPos"},
-        {CFG_SETINT, key | lparam, 0, 100, "YPos"},
-        {CFG_CLOSEW, 0},
-        {0, 0}};
-    ok_sequence(onlySaved, "close request to a collapsed bar");
+    ok_sequence(Sequence({SettingsSave(300, 1, 100, 100)}).data(), "close request to a collapsed bar");
     EXPECT_TRUE(requested.empty());
     EXPECT_TRUE(IsWindow(BarWindow()));
 
     Send(WM_LBUTTONDBLCLK);
-    EXPECT_EQ(BarWidth(), 300);
+    EXPECT_EQ(BarWidth(BarWindow()), 300);
 
     Begin();
     EXPECT_EQ(Send(WM_CLOSE), 0);
     EXPECT_TRUE(IsWindowVisible(BarWindow()));
-    EXPECT_EQ(BarWidth(), 24);
+    EXPECT_EQ(BarWidth(BarWindow()), 24);
     EXPECT_EQ(requested.back(), 24);
     EXPECT_EQ(Stored("Width"), 300);
     EXPECT_EQ(Stored("Minimize"), 1);
@@ -275,7 +259,7 @@ TEST_F(CollapseTest, MenuItemsFollowTheLineAndTheState)
     EXPECT_EQ(ShowMenu(0xFFFFFFFF), (Menu{OPEN, SEPARATOR, RESTORE, PROPERTIES}));
     PumpMessages(50);
     EXPECT_EQ(sequence_count(), 0);
-    EXPECT_EQ(BarWidth(), 24);
+    EXPECT_EQ(BarWidth(BarWindow()), 24);
 }
 
 TEST_F(CollapseTest, RunAndPropertiesFromTheMenu)

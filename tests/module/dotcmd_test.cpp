@@ -1,6 +1,8 @@
 // Dot commands through the real module: typed into the input line and run with Return.
 #include "harness/testhost.h"
 #include "harness/imports.h"
+#include "harness/launch.h"
+#include "command/dotcommands.h"
 #include <algorithm>
 #include <commdlg.h>
 #include <dlgs.h>
@@ -89,33 +91,13 @@ bool AllZeroButCode(const HostCommand& command)
     return true;
 }
 
-std::string ReadWholeFile(const std::string& path)
-{
-    std::string content;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return content;
-    char buffer[4096];
-    DWORD got;
-    while (ReadFile(file, buffer, sizeof buffer, &got, NULL) && got)
-        content.append(buffer, got);
-    CloseHandle(file);
-    return content;
-}
-
 // Programs started by a command are copies of the recorder: each appends its command line.
 struct RecorderLog {
-    std::string path;
-    RecorderLog()
-    {
-        path = TestFolder() + "launches.log";
-        DeleteFileA(path.c_str());
-        SetEnvironmentVariableA("ORVEL_RECORDER_LOG", path.c_str());
-    }
+    std::string path = TestFolder() + "launches.log";
+    RecorderLog() { UseRecorderLog(path); }
     ~RecorderLog() { SetEnvironmentVariableA("ORVEL_RECORDER_LOG", NULL); }
-    bool WaitForLaunch() { return WaitUntil([&] { return !ReadWholeFile(path).empty(); }, 15000); }
-    std::string Text() { return ReadWholeFile(path); }
+    bool WaitForLaunch() { return !RecordedLaunches(path, 1, 15000).empty(); }
+    std::string Text() { return ReadFileText(path); }
 };
 
 // Wine runs its own rundll32 for the bare name unless the load order names it native: the
@@ -216,9 +198,16 @@ const message DialogBracket[] = {
     {0},
 };
 
+// Whether the host had heard that a dialog opens, and nothing more, when the dialog showed.
+bool HeardOpeningOnly()
+{
+    return sequence_count() == 1 && sequence_at(0)->message == HOSTMSG_DIALOGOPENING;
+}
+
 struct BoxSeen {
     HWND owner = NULL;
     bool barEnabled = true;
+    bool heardFirst = false;
     std::string caption, text;
 };
 
@@ -229,6 +218,7 @@ BoxSeen RunWithCommandList(const std::string& typed)
     WhenWindowAppears("#32770", [&](HWND box) {
         seen.owner = GetWindow(box, GW_OWNER);
         seen.barEnabled = IsWindowEnabled(BarWindow()) != 0;
+        seen.heardFirst = HeardOpeningOnly();
         seen.caption = WindowText(box);
         seen.text = WindowText(GetDlgItem(box, 0xFFFF));
         PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -263,35 +253,38 @@ protected:
     }
 };
 
+// Every command the table gives a host action, by its name and by beginnings, other cases and
+// words after a whole name.
 TEST_F(DotCommandTest, HostActionsAreSentOnceAndRecordedByTheirTableName)
 {
-    struct Case { const char* typed; DWORD code; const char* recorded; };
-    const Case cases[] = {
-        {".About", 20, ".About"},       {".Recycle", 4, ".Recycle"},
-        {".MyComputer", 62, ".MyComputer"}, {".ShutDown", 3, ".ShutDown"},
-        {".Logoff", 17, ".Logoff"},     {".CPanel", 59, ".CPanel"},
-        {".Master", 18, ".Master"},     {".Printers", 60, ".Printers"},
-        {".Recent", 53, ".Recent"},     {".Find", 15, ".Find"},
-        {".Screen", 13, ".Screen"},     {".ClearRecent", 12, ".ClearRecent"},
-        {".Desktop", 7, ".Desktop"},
-        // Beginnings, other cases and words after a whole name.
-        {".shut", 3, ".ShutDown"},      {".Sh", 3, ".ShutDown"},
-        {".ShutDownNow", 3, ".ShutDown"}, {".S", 3, ".ShutDown"},
-        {".ClearR", 12, ".ClearRecent"}, {".Rec", 4, ".Recycle"},
-        {".Rece", 53, ".Recent"},       {".P", 60, ".Printers"},
-        {".c", 59, ".CPanel"},          {".M", 62, ".MyComputer"},
-        {".ABOUT us", 20, ".About"},
+    struct Case { std::string typed, name; DWORD code; };
+    std::vector<Case> cases;
+#define HOST_ACTION_CASE(name, action, posted, handler, recorded, listed) \
+    if (action)                                                            \
+        cases.push_back({"." #name, #name, (DWORD)action});
+    DOT_COMMANDS(HOST_ACTION_CASE)
+#undef HOST_ACTION_CASE
+    ASSERT_EQ(cases.size(), 13u);
+    const char* const typings[][2] = {
+        {".shut", "ShutDown"}, {".Sh", "ShutDown"}, {".ShutDownNow", "ShutDown"}, {".S", "ShutDown"},
+        {".ClearR", "ClearRecent"}, {".Rec", "Recycle"}, {".Rece", "Recent"}, {".P", "Printers"},
+        {".c", "CPanel"}, {".M", "MyComputer"}, {".ABOUT us", "About"},
     };
+    for (auto& typing : typings)
+        for (size_t i = 0; i < 13; i++)
+            if (cases[i].name == typing[1])
+                cases.push_back({typing[0], typing[1], cases[i].code});
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
         DeleteHistoryKey();
         Type(c.typed);
         const message expected[] = {{HOSTMSG_COMMAND, sent | wparam, 0, 0}, {0}};
-        ok_sequence(expected, c.typed);
-        ASSERT_EQ(Host.commands.size(), 1u) << c.typed;
-        EXPECT_EQ(Host.commands[0].action, c.code) << c.typed;
-        EXPECT_TRUE(AllZeroButCode(Host.commands[0])) << c.typed;
-        EXPECT_EQ(HistoryTexts(), std::vector<std::string>{c.recorded}) << c.typed;
-        ExpectCaretAtEnd("", c.typed);
+        ok_sequence(expected, c.typed.c_str());
+        ASSERT_EQ(Host.commands.size(), 1u);
+        EXPECT_EQ(Host.commands[0].action, c.code);
+        EXPECT_TRUE(AllZeroButCode(Host.commands[0]));
+        EXPECT_EQ(HistoryTexts(), std::vector<std::string>{"." + c.name});
+        ExpectCaretAtEnd("", c.typed.c_str());
     }
 }
 
@@ -336,6 +329,7 @@ TEST_F(DotCommandTest, HelpShowsTheCommandListAndClearsTheLine)
         BoxSeen box = RunWithCommandList(typed);
         EXPECT_EQ(box.owner, BarWindow()) << typed;
         EXPECT_FALSE(box.barEnabled) << "the bar stays disabled while the box is shown";
+        EXPECT_TRUE(box.heardFirst) << "the host hears of the box before it appears";
         EXPECT_EQ(box.caption, "Command list:") << typed;
         EXPECT_EQ(box.text, ListText) << typed;
         ok_sequence(DialogBracket, typed);
@@ -380,11 +374,13 @@ TEST_F(DotCommandTest, OpenPutsTheChosenPathIntoTheLine)
     CloseHandle(handle);
 
     HWND owner = NULL;
+    bool heardFirst = false;
     std::string folder;
     std::vector<std::string> filters;
     LRESULT filterShown = -1;
     WhenWindowAppears("#32770", [&](HWND dialog) {
         owner = GetWindow(dialog, GW_OWNER);
+        heardFirst = HeardOpeningOnly();
         char path[MAX_PATH] = "";
         SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)path);
         folder = path;
@@ -411,6 +407,7 @@ TEST_F(DotCommandTest, OpenPutsTheChosenPathIntoTheLine)
     Type(".Open");
     EXPECT_TRUE(ModalActionRan());
     EXPECT_EQ(owner, BarWindow());
+    EXPECT_TRUE(heardFirst) << "the host hears of the dialog before it appears";
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
     EXPECT_EQ(lstrcmpiA(folder.c_str(), windows), 0) << folder;

@@ -2,19 +2,11 @@
 // and that a stop leaves nothing behind.
 #include "harness/testhost.h"
 #include "kelvor/hooks.h"
+#include "plugin/settingtable.h"
 #include <string.h>
 #include <string>
 
 namespace {
-
-// A fresh host and module within one test, for tables of starts.
-void Restart()
-{
-    StopPlugin();
-    DestroyTestHost();
-    CreateTestHost();
-    LoadPlugin();
-}
 
 RECT WindowRect(HWND window)
 {
@@ -99,60 +91,22 @@ DWORD Field(const void* record, int slot)
 // The configuration is read in table order before anything else, the host is asked about the
 // z-order before the bar exists, the sizing at start stores the limited values, and the host
 // hears of auto-completion last.
-static const message DefaultStart[] = {
-    {CFG_OPENR, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 0, "Abrivel"},
-    {CFG_GETINT, key | lparam, 0, 6, "Snap"},
-    {CFG_GETBOOL, key | lparam, 0, 0, "Minimize"},
-    {CFG_GETINT, key | lparam, 0, 400, "Width"},
-    {CFG_GETINT, key | lparam, 0, 0, "XPos"},
-    {CFG_GETINT, key | lparam, 0, 1, "YPos"},
-    {CFG_GETBOOL, key | lparam, 0, 1, "AutoComplete"},
-    {CFG_GETINT, key | lparam, 0, 0, "Transparency"},
-    {CFG_CLOSER, 0, 0, 0, nullptr},
-    {HOSTMSG_ASKTOPMOST, sent | wparam | lparam, 0, 0, nullptr},
-    {CFG_OPENW, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 1, "Abrivel"},
-    {CFG_SETINT, key | lparam, 0, 400, "Width"},
-    {CFG_SETINT, key | lparam, 0, 0, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 0, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 1, "YPos"},
-    {CFG_CLOSEW, 0, 0, 0, nullptr},
-    {HOSTMSG_AUTOCOMPLETE, sent | wparam | lparam, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
-};
+const Messages DefaultStart = Sequence({
+    SettingsRead({6, 0, 400, 0, 1, 1, 0}),
+    {{HOSTMSG_ASKTOPMOST, sent | wparam | lparam, 0, 0, nullptr}},
+    SettingsSave(400, 0, 0, 1),
+    {{HOSTMSG_AUTOCOMPLETE, sent | wparam | lparam, 0, 0, nullptr}},
+});
 
 // Translucent, collapsed, without auto-completion: the opacity is set right after creation, the
 // first save already stores the configured width, and the collapse stores the same again.
-static const message CollapsedTranslucentStart[] = {
-    {CFG_OPENR, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 0, "Abrivel"},
-    {CFG_GETINT, key | lparam, 0, 6, "Snap"},
-    {CFG_GETBOOL, key | lparam, 0, 1, "Minimize"},
-    {CFG_GETINT, key | lparam, 0, 300, "Width"},
-    {CFG_GETINT, key | lparam, 0, 40, "XPos"},
-    {CFG_GETINT, key | lparam, 0, 50, "YPos"},
-    {CFG_GETBOOL, key | lparam, 0, 0, "AutoComplete"},
-    {CFG_GETINT, key | lparam, 0, 20, "Transparency"},
-    {CFG_CLOSER, 0, 0, 0, nullptr},
-    {HOSTMSG_ASKTOPMOST, sent | wparam | lparam, 0, 0, nullptr},
-    {CFG_LAYERED, lparam, 0, 204, nullptr},
-    {CFG_OPENW, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 1, "Abrivel"},
-    {CFG_SETINT, key | lparam, 0, 300, "Width"},
-    {CFG_SETINT, key | lparam, 0, 1, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 40, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 50, "YPos"},
-    {CFG_CLOSEW, 0, 0, 0, nullptr},
-    {CFG_OPENW, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 1, "Abrivel"},
-    {CFG_SETINT, key | lparam, 0, 300, "Width"},
-    {CFG_SETINT, key | lparam, 0, 1, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 40, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 50, "YPos"},
-    {CFG_CLOSEW, 0, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
-};
+const Messages CollapsedTranslucentStart = Sequence({
+    SettingsRead({6, 1, 300, 40, 50, 0, 20}),
+    {{HOSTMSG_ASKTOPMOST, sent | wparam | lparam, 0, 0, nullptr}},
+    {{CFG_LAYERED, lparam, 0, 204, nullptr}},
+    SettingsSave(300, 1, 40, 50),
+    SettingsSave(300, 1, 40, 50),
+});
 
 static const message Nothing[] = {{0, 0, 0, 0, nullptr}};
 
@@ -161,13 +115,13 @@ TEST_F(ModuleTest, StartSequenceAtHostAndLibrary)
     WatchHostWindow();
     Host.recordMask = RECORD_ALL;
     StartPlugin();
-    ok_sequence(DefaultStart, "default start");
+    ok_sequence(DefaultStart.data(), "default start");
     EXPECT_EQ(queries, 1);
     EXPECT_FALSE(barAtQuery) << "0x7FBE must come before the bar is created";
     EXPECT_TRUE(inputAtAutoComplete);
     EXPECT_EQ(recordWindowAtAutoComplete, nullptr) << "the host is told the window after 0x7FBF";
 
-    Restart();
+    FreshHost();
     SetConfigInt("Minimize", 1);
     SetConfigInt("Width", 300);
     SetConfigInt("XPos", 40);
@@ -176,7 +130,7 @@ TEST_F(ModuleTest, StartSequenceAtHostAndLibrary)
     SetConfigInt("Transparency", 20);
     Host.recordMask = RECORD_ALL;
     StartPlugin();
-    ok_sequence(CollapsedTranslucentStart, "collapsed translucent start without auto-completion");
+    ok_sequence(CollapsedTranslucentStart.data(), "collapsed translucent start without auto-completion");
 }
 
 TEST_F(ModuleTest, PluginInfoRecord)
@@ -204,27 +158,23 @@ TEST_F(ModuleTest, PluginInfoRecord)
     EXPECT_FALSE(notice.empty());
     EXPECT_EQ(notice.find_first_of("\r\n"), std::string::npos) << "no break in or after line 4";
 
-    struct Row { const char* caption; DWORD kind; int defaultValue, minimum, maximum; };
-    static const Row rows[7] = {
-        {"Snap", 0x103, 6, 0, 20},       {"Minimize", 0x101, 0, 0, 0},
-        {"Width", 0x003, 400, 50, 2000}, {"XPos", 0x002, 0, 0, 0},
-        {"YPos", 0x002, 0, 0, 0},        {"AutoComplete", 0x101, 1, 0, 0},
-        {"Transparency", 0x10B, 0, 0, 70},
-    };
+    // The records the host reads (24 bytes, 48 in the x64 layout), made from the settings
+    // table; caption and key are the same text.
     const BYTE* table = (const BYTE*)Address(info, 5);
     ASSERT_NE(table, nullptr);
-    for (int i = 0; i < 7; i++) {
+    for (int i = 0; i < SETTING_COUNT; i++) {
         const BYTE* entry = table + HOST_AT(24) * i;
-        SCOPED_TRACE(rows[i].caption);
+        const SettingRow& row = SettingsTable[i];
+        SCOPED_TRACE(row.key);
         ASSERT_NE(Address(entry, 0), nullptr);
-        ASSERT_NE(Address(entry, 2), nullptr);
-        EXPECT_STREQ((const char*)Address(entry, 0), rows[i].caption);
-        EXPECT_EQ(Field(entry, 1), rows[i].kind);
-        EXPECT_STREQ((const char*)Address(entry, 2), rows[i].caption);
-        EXPECT_EQ((int)Field(entry, 3), rows[i].defaultValue);
-        EXPECT_EQ((int)Field(entry, 4), rows[i].minimum);
-        EXPECT_EQ((int)Field(entry, 5), rows[i].maximum);
+        EXPECT_STREQ((const char*)Address(entry, 0), row.key);
+        EXPECT_EQ(Field(entry, 1), row.kind);
+        EXPECT_EQ(Address(entry, 2), Address(entry, 0));
+        EXPECT_EQ((int)Field(entry, 3), row.shownDefault);
+        EXPECT_EQ((int)Field(entry, 4), row.minimum);
+        EXPECT_EQ((int)Field(entry, 5), row.maximum);
     }
+    EXPECT_STREQ((const char*)Address(table + HOST_AT(24) * 6, 0), "Transparency");
 
     // Without layered windows the host is offered the six options before Transparency.
     KelvorSetLayeredAvailable(0);
@@ -354,7 +304,7 @@ TEST_F(ModuleTest, ZOrderAndTranslucency)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "answer " << c.answer << ", transparency "
                                         << c.transparency << ", layered " << c.layeredAvailable);
-        Restart();
+        FreshHost();
         Host.topmostAnswer = c.answer;
         KelvorSetLayeredAvailable(c.layeredAvailable);
         SetConfigInt("Transparency", c.transparency);
@@ -419,7 +369,7 @@ TEST_F(ModuleTest, StartLeavesTheActiveWindowActive)
     for (int collapsed = 0; collapsed < 2; collapsed++) {
         SCOPED_TRACE(collapsed ? "collapsed start" : "expanded start");
         if (collapsed)
-            Restart();
+            FreshHost();
         SetConfigInt("Minimize", collapsed);
         HWND other = CreateWindowExA(0, "LifecycleActive", "active before", WS_OVERLAPPEDWINDOW,
                                      300, 300, 200, 150, NULL, NULL, windowClass.hInstance, NULL);
@@ -499,7 +449,7 @@ TEST_F(ModuleTest, LongHostTextsAndNoPluginRecord)
 {
     for (int length : {200, 263, 1000}) {
         SCOPED_TRACE(length);
-        Restart();
+        FreshHost();
         std::string folder = "C:\\" + std::string(length - 4, 'F') + "\\";
         Host.context.hostFolder = folder.c_str();
         FillMemory(Host.hostText, length, 'T');
@@ -513,7 +463,7 @@ TEST_F(ModuleTest, LongHostTextsAndNoPluginRecord)
         LoadPlugin();
     }
     // A host without a record for the plug-in gets a bar all the same.
-    Restart();
+    FreshHost();
     Host.context.plugin = NULL;
     StartPlugin();
     EXPECT_NE(BarWindow(), nullptr);

@@ -2,12 +2,12 @@
 // edge. The display is 1024 x 768 with no taskbar, so the work area is the whole screen.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
+#include "harness/imports.h"
 
 namespace {
 const int SCREEN_W = 1024;
 const int SCREEN_H = 768;
 
-int BarWidth() { RECT r = BarRect(); return r.right - r.left; }
 int BarHeight() { RECT r = BarRect(); return r.bottom - r.top; }
 
 void Start(int x, int y, int snap = 6, int width = 400, bool collapsed = false)
@@ -122,7 +122,7 @@ TEST_F(ModuleTest, SnapsToAnEdgeOnlyWhileMovingTowardIt)
 TEST_F(ModuleTest, CollapsedBarSnapsWithItsButtonWidth)
 {
     Start(990, 100, 6, 400, true);
-    ASSERT_EQ(BarWidth(), 24);
+    ASSERT_EQ(BarWidth(BarWindow()), 24);
     // 994 + 24 = 1018 is within 6 of the right edge; a 400-wide test would not snap.
     EXPECT_EQ(DragFrom(990, 100, 4, 0).x, 1000);
     EXPECT_EQ(DragFrom(980, 100, 4, 0).x, 984);
@@ -155,6 +155,11 @@ TEST_F(ModuleTest, SnapZeroKeepsOnlyTheScreenLimits)
     EXPECT_EQ(BarRect().left, SCREEN_W - 32 - 10);
     EXPECT_EQ(BarRect().top, 10);
     Release();
+
+    // With a monitor left of the main one the virtual screen starts below 0: a far-right drag
+    // stops with the same 32 pixels shown.
+    LeftMonitorSpy left(Host.module);
+    EXPECT_EQ(DragFrom(900, 100, 110, 0).x, SCREEN_W - 32);
 }
 
 TEST_F(ModuleTest, PositionIsSavedWhenTheButtonIsReleased)
@@ -167,16 +172,7 @@ TEST_F(ModuleTest, PositionIsSavedWhenTheButtonIsReleased)
     MoveBy(10, 10);
     EXPECT_EQ(sequence_count(), 0) << "nothing is saved during the drag";
     Release();
-    static const message saved[] = {
-        {CFG_OPENW, 0},
-        {CFG_SECTION, key, 0, 0, "Abrivel"},
-        {CFG_SETINT, key | lparam, 0, 400, "Width"},
-        {CFG_SETINT, key | lparam, 0, 0, "Minimize"},
-        {CFG_SETINT, key | lparam, 0, 160, "XPos"},
-        {CFG_SETINT, key | lparam, 0, 170, "YPos"},
-        {CFG_CLOSEW, 0},
-        {0, 0}};
-    ok_sequence(saved, "button released after a drag");
+    ok_sequence(Sequence({SettingsSave(400, 0, 160, 170)}).data(), "button released after a drag");
     int x = 0, y = 0;
     EXPECT_TRUE(GetConfigInt("XPos", &x) && GetConfigInt("YPos", &y));
     EXPECT_EQ(x, 160);
@@ -239,7 +235,7 @@ TEST_F(ModuleTest, MouseMessagesAtTheWordLimitsKeepTheBarOnTheScreen)
     EXPECT_NE(GetCapture(), bar);
 
     EXPECT_NE(SendMessageA(bar, WM_NCHITTEST, 0, 0xFFFFFFFF), HTRIGHT);
-    EXPECT_EQ(BarWidth(), 400);
+    EXPECT_EQ(BarWidth(BarWindow()), 400);
 }
 
 TEST_F(ModuleTest, SizingKeepsTheMinimumWidthAndFitsTheComboBox)
@@ -252,7 +248,7 @@ TEST_F(ModuleTest, SizingKeepsTheMinimumWidthAndFitsTheComboBox)
     RECT narrow = {100, 100, 130, 100 + h};
     EXPECT_EQ(Size(&narrow), 0);
     EXPECT_EQ(narrow.right, 150);
-    EXPECT_EQ(BarWidth(), 50);
+    EXPECT_EQ(BarWidth(BarWindow()), 50);
     EXPECT_EQ(BarHeight(), h);
     RECT combo = ComboRect();
     EXPECT_EQ(combo.right - combo.left, 26);
@@ -260,7 +256,7 @@ TEST_F(ModuleTest, SizingKeepsTheMinimumWidthAndFitsTheComboBox)
     RECT wide = {100, 100, 400, 100 + h};
     Size(&wide);
     EXPECT_EQ(wide.right, 400);
-    EXPECT_EQ(BarWidth(), 300);
+    EXPECT_EQ(BarWidth(BarWindow()), 300);
     combo = ComboRect();
     EXPECT_EQ(combo.right - combo.left, 276);
     // The platform reports the list's own height as the dropped height: field and list are 160.
@@ -287,14 +283,14 @@ TEST_F(ModuleTest, SizingRejectsAbsentAndInvertedRectangles)
     Start(100, 100);
     int h = BarHeight();
     EXPECT_EQ(Size(nullptr), 0);
-    EXPECT_EQ(BarWidth(), 400);
+    EXPECT_EQ(BarWidth(BarWindow()), 400);
 
     // Right of left and bottom above top: the minimum width, and the bar keeps its height.
     RECT inverted = {300, 300, 100, 100};
     EXPECT_EQ(Size(&inverted), 0);
     EXPECT_EQ(inverted.right, 350);
     EXPECT_EQ(inverted.bottom, 300 + h);
-    EXPECT_EQ(BarWidth(), 50);
+    EXPECT_EQ(BarWidth(BarWindow()), 50);
     EXPECT_EQ(BarHeight(), h);
     EXPECT_EQ(BarRect().left, 100) << "sizing does not move the bar";
 }

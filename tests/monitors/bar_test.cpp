@@ -2,6 +2,7 @@
 // no monitor below the second one. No taskbar: the work areas are the monitors.
 #include "harness/testhost.h"
 #include "harness/barpixels.h"
+#include "bar/bar.h"  // WM_DPICHANGED where the headers lack it
 
 namespace {
 int h = 0;  // the bar's height
@@ -37,15 +38,31 @@ POINT Drag(int x, int y, int dx, int dy)
 using MonitorsTest = ModuleTest;
 }  // namespace
 
+// Also at start: a place whose monitor is missing now is kept, whatever monitor is missing.
 TEST_F(MonitorsTest, BarOnNoMonitorGoesToTheNearestWorkAreaAndKeepsItsStoredPlace)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(1300, 700));  // below the second monitor, the nearest
-    EXPECT_EQ(BarRect().left, 1300);
-    EXPECT_EQ(BarRect().top, 600 - h);
-    SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
-    EXPECT_EQ(Stored("Minimize"), 1);
-    EXPECT_EQ(Stored("XPos"), 1300);
-    EXPECT_EQ(Stored("YPos"), 700);
+    // bottom: the bar's expected top is the second monitor's bottom less its height.
+    struct Case { int x, y; POINT shown; bool bottom; const char* what; };
+    const Case cases[] = {
+        {-900, 100, {0, 100}, false, "left of the primary"},
+        {2100, 100, {1824 - 400, 100}, false, "right of the second"},
+        {1300, 700, {1300, 0}, true, "below the second"},
+    };
+    for (const Case& c : cases) {
+        if (Host.started) {
+            StopPlugin();
+            LoadPlugin();
+        }
+        SetConfigInt("Minimize", 0);
+        ASSERT_NO_FATAL_FAILURE(Start(c.x, c.y));
+        EXPECT_EQ(BarRect().left, c.shown.x) << c.what;
+        EXPECT_EQ(BarRect().top, c.bottom ? 600 - h : c.shown.y) << c.what;
+        SendMessageA(BarWindow(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1824, 768));
+        SendMessageA(BarWindow(), WM_CLOSE, 0, 0);  // collapsing saves
+        EXPECT_EQ(Stored("Minimize"), 1) << c.what;
+        EXPECT_EQ(Stored("XPos"), c.x) << c.what;
+        EXPECT_EQ(Stored("YPos"), c.y) << c.what;
+    }
 
     // Once the user drags the bar, where it ends is stored.
     POINT end = Drag(1300, 600 - h, -100, -100);
@@ -59,7 +76,11 @@ TEST_F(MonitorsTest, DragsCrossMonitorsStayShownAndSnapToTheEdgesOfTheirMonitor)
     ASSERT_NO_FATAL_FAILURE(Start(1300, 100, 6));
     EXPECT_EQ(BarRect().left, 1300) << "started where stored, on the second monitor";
     EXPECT_EQ(BarRect().top, 100);
-    struct Case { int x, y, dx, dy; POINT end; const char* what; };
+    // Negative coordinates, as on a monitor left of the main one: the hit test reads them signed.
+    SetWindowPos(BarWindow(), NULL, -400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(-1, 101)), HTRIGHT);
+    // The last at 144 DPI, as the bar's monitor may be.
+    struct Case { int x, y, dx, dy; POINT end; const char* what; int dpi = 96; };
     const Case cases[] = {
         {900, 100, 400, 0, {1300, 100}, "across the boundary"},
         {1300, 500, 0, 200, {1300, 600 - h}, "the button stays on the second monitor"},
@@ -70,13 +91,15 @@ TEST_F(MonitorsTest, DragsCrossMonitorsStayShownAndSnapToTheEdgesOfTheirMonitor)
         {1414, 100, 5, 0, {1824 - 400, 100}, "snaps to the second's right edge"},
         {1300, 590 - h, 0, 5, {1300, 600 - h}, "snaps to the second's bottom"},
         {1300, 580 - h, 0, 5, {1300, 585 - h}, "too far to snap"},
+        {1300, 100, 700, 0, {1824 - 48, 100}, "at 144 DPI, 48 pixels stay shown", 144},
     };
     for (const Case& c : cases) {
+        if (c.dpi != 96) {
+            RECT suggested = BarRect();
+            SendMessageA(BarWindow(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), (LPARAM)&suggested);
+        }
         POINT end = Drag(c.x, c.y, c.dx, c.dy);
         EXPECT_EQ(end.x, c.end.x) << c.what;
         EXPECT_EQ(end.y, c.end.y) << c.what;
     }
-    // Negative coordinates, as on a monitor left of the main one: the hit test reads them signed.
-    SetWindowPos(BarWindow(), NULL, -400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(SendMessageA(BarWindow(), WM_NCHITTEST, 0, MAKELPARAM(-1, 101)), HTRIGHT);
 }

@@ -121,7 +121,7 @@ std::string RandomSafeLine(Random& random)
         int number = safe[random.Below(sizeof safe / sizeof safe[0])];
         if (random.Below(20) == 0)
             number = random.Below(2) ? 13 : 22;
-        std::string name = DotCommandTable[number];
+        std::string name = DotCommandTable[number].name;
         std::string typed = RandomCase(random, name.substr(0, 1 + random.Below((int)name.size())));
         if (random.Below(4) == 0)
             typed = RandomCase(random, name) + RandomText(random, 40);

@@ -147,7 +147,7 @@ const char* CheckMatchDotCommand(const char* text, int number)
     if (length == 0)
         return number == 0 ? nullptr : "an empty word matches nothing";
     for (int i = 1; i <= DOT_COMMAND_COUNT; i++) {
-        const char* name = DotCommandTable[i];
+        const char* name = DotCommandTable[i].name;
         if (AgreeOn(name, text, MinInt(length, Length(name))))
             return i == number ? nullptr : "the first name that agrees on the shorter length wins";
     }

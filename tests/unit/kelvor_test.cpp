@@ -2,6 +2,7 @@
 // are only as good as this.
 #include "kelvor/hooks.h"
 #include "kelvor/kelvor_host.h"
+#include "harness/imports.h"
 #include "harness/launch.h"
 #include "harness/process.h"
 #include "harness/testhost.h"
@@ -171,16 +172,26 @@ bool TemporaryLeft()
     return search != INVALID_HANDLE_VALUE && FindClose(search);
 }
 
-// The save as the host sees it: CloseCFGw's result, which the plug-in's prototype leaves out.
-BOOL SaveWidthTo(const char* path, int width)
+// A save with its result, which the plug-in's prototype leaves out: the bar's own (CloseCFGw),
+// or the host's, which may wait for a file another program holds.
+BOOL SaveValue(const char* path, const char* key, int value, bool host = false)
 {
     typedef BOOL(__stdcall * CloseWriting)(void*, int, ConfigCursor*);
     CloseWriting close = (CloseWriting)(void*)GetProcAddress(GetModuleHandleA("kelvor.dll"), "CloseCFGw");
     ConfigCursor cursor;
     OpenCFGw((void*)path, &cursor);
     FindSection("Abrivel", 1, &cursor);
-    SetCFGInt("Width", width, &cursor);
-    return close((void*)path, 0, &cursor);
+    SetCFGInt(key, value, &cursor);
+    return host ? KelvorCloseCFGwRetrying((void*)path, 0, &cursor) : close((void*)path, 0, &cursor);
+}
+
+BOOL SaveWidthTo(const char* path, int width) { return SaveValue(path, "Width", width); }
+
+// Another program's edit, made while a save is under way.
+void __stdcall EditMeanwhile(const char* path)
+{
+    KelvorWhenReplacing(NULL);
+    WriteWholeFile(path, ReadFileText(path) + "[OrvelHost]\r\nHotkey=5\r\n");
 }
 
 std::string logged;
@@ -190,6 +201,15 @@ DWORD WINAPI LetGoSoon(void* file)
 {
     Sleep(150);
     return CloseHandle((HANDLE)file);
+}
+
+// ReplaceFile without a backup name whose replacement cannot be moved in, as Windows reports it:
+// the file it replaces is gone already, the replacement still under its own name.
+BOOL WINAPI ReplacedButNotMovedIn(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID)
+{
+    DeleteFileA(replaced);
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    return FALSE;
 }
 }  // namespace
 
@@ -204,6 +224,16 @@ TEST(Kelvor, SaveReplacesTheFileWithTheValuesMerged)
     EXPECT_EQ(ProfileWidth(), "321");
     EXPECT_EQ(ReadFileText(Host.configPath),
               "; OrvelCmd\r\n[OrvelHost]\r\nHotkey=0\r\n\r\n[Abrivel]\r\nWidth = 321\r\nXPos=-7\r\n");
+    EXPECT_FALSE(TemporaryLeft());
+
+    // A replacement that took the old file away and then failed: the new one goes in its place.
+    FARPROC* slot = ImportSlot(GetModuleHandleA("kelvor.dll"), "kernel32.dll", "ReplaceFileA");
+    ASSERT_NE(slot, nullptr);
+    FARPROC original = *slot;
+    Patch(slot, (FARPROC)ReplacedButNotMovedIn);
+    EXPECT_TRUE(SaveWidthTo(Host.configPath, 322)) << "the save is done";
+    Patch(slot, original);
+    EXPECT_EQ(ProfileWidth(), "322");
     EXPECT_FALSE(TemporaryLeft());
     DestroyTestHost();
 }
@@ -236,7 +266,7 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
                              : NULL;
         KelvorFailSave(c.step, ERROR_DISK_FULL);
         SetLastError(0);
-        EXPECT_FALSE(SaveWidthTo(c.file.c_str(), 321)) << c.what;
+        EXPECT_FALSE(SaveValue(c.file.c_str(), "Width", 321, true)) << c.what;
         EXPECT_NE(GetLastError(), 0u) << c.what;
         EXPECT_NE(logged.find("cannot save " + c.file), std::string::npos) << c.what << ": " << logged;
         KelvorFailSave(0, 0);
@@ -257,14 +287,29 @@ TEST(Kelvor, FailedSaveIsReportedAndLeavesTheOldFile)
     EXPECT_TRUE(SaveWidthTo(path.c_str(), 321)) << "unchanged, read-only";
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    // A scanner that lets the file go within half a second delays the save, no more.
+    // A scanner that lets the file go within half a second delays the host's save, no more. The
+    // bar's own does not wait: it fails, and the next save writes its value too.
     WriteWholeFile(path, original);
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     HANDLE releaser = CreateThread(NULL, 0, LetGoSoon, held, 0, NULL);
-    EXPECT_TRUE(SaveWidthTo(path.c_str(), 322)) << "held a moment";
+    EXPECT_TRUE(SaveValue(path.c_str(), "Width", 322, true)) << "held a moment";
     EXPECT_EQ(ProfileWidth(), "322");
     WaitForSingleObject(releaser, INFINITE);
     CloseHandle(releaser);
+    held = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    releaser = CreateThread(NULL, 0, LetGoSoon, held, 0, NULL);
+    EXPECT_FALSE(SaveWidthTo(path.c_str(), 323)) << "the bar's save waits for nothing";
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+    EXPECT_TRUE(SaveValue(path.c_str(), "XPos", 9));
+    EXPECT_EQ(ProfileWidth(), "323");
+
+    // Another program's edit between the read and the replace is merged again, not lost.
+    KelvorWhenReplacing(EditMeanwhile);
+    EXPECT_TRUE(SaveWidthTo(path.c_str(), 330));
+    EXPECT_EQ(ProfileWidth(), "330");
+    EXPECT_EQ(GetPrivateProfileIntA("OrvelHost", "Hotkey", 0, path.c_str()), 5);
+    EXPECT_FALSE(TemporaryLeft());
     DestroyTestHost();
 }
 
@@ -283,6 +328,10 @@ TEST(Kelvor, ConfigPathBesideTheProgramOrInApplicationData)
     EXPECT_EQ(KelvorConfigPath(path, MAX_PATH), (int)folder.size() + 13);
     EXPECT_EQ(path, folder + "\\OrvelCmd.ini");
     EXPECT_TRUE(DirExists(folder.c_str()));
+    // Asked again, with the folder there now: the same path.
+    char again[MAX_PATH];
+    EXPECT_EQ(KelvorConfigPath(again, MAX_PATH), (int)folder.size() + 13);
+    EXPECT_STREQ(again, path);
     RemoveDirectoryA(folder.c_str());
 
     WriteWholeFile(portable, "");

@@ -1,8 +1,10 @@
 // LoadSettings and SaveSettings through the static library, against the stand-in helper
-// library and an INI file of the test's own.
+// library and an INI file of the test's own; the cases come from the settings table.
 #include "plugin/state.h"
+#include "plugin/settingtable.h"
 #include "harness/testhost.h"
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,85 +23,59 @@ protected:
     }
 };
 
-struct Loaded { int snap, width, xPos, yPos, transparency; BYTE collapsed, autoComplete; };
-
-Loaded Load()
+// The field a setting was loaded into.
+int Loaded(int setting)
 {
-    LoadSettings();
-    return {State.snap, State.width, State.xPos, State.yPos, State.transparency, State.collapsed,
-            State.autoComplete};
+#define FIELD_VALUE(field, ...) (int)State.field,
+    const int values[SETTING_COUNT] = {BAR_SETTINGS(FIELD_VALUE)};
+#undef FIELD_VALUE
+    return values[setting];
+}
+
+// What a row holds its numbers to on this display, one monitor.
+void Limits(const SettingRow& row, int* low, int* high)
+{
+    *low = row.read == READ_IN_RANGE ? row.minimum : 0;
+    *high = row.read == READ_IN_RANGE  ? row.maximum
+            : row.read == READ_ON_SCREEN_X ? GetSystemMetrics(SM_CXSCREEN) - 8
+                                           : GetSystemMetrics(SM_CYSCREEN) - 8;
 }
 
 }  // namespace
 
-TEST_F(Settings, EmptyConfiguration)
+// Absent, each value is the row's default; a yes or no is whatever is not 0, a number within its
+// limits stays, one outside them takes the substitute (not the nearer limit), and text that is
+// no number reads as absent.
+TEST_F(Settings, EachRowsDefaultLimitsAndSubstitute)
 {
-    Loaded s = Load();
-    EXPECT_EQ(s.snap, 6);
-    EXPECT_EQ(s.collapsed, 0);
-    EXPECT_EQ(s.width, 400);
-    EXPECT_EQ(s.xPos, 0);
-    EXPECT_EQ(s.yPos, 1);
-    EXPECT_EQ(s.autoComplete, 1);
-    EXPECT_EQ(s.transparency, 0);
-}
-
-// Each integer against its range: outside, the substitute (not the nearer limit).
-TEST_F(Settings, IntegersOutOfRangeTakeTheSubstitute)
-{
-    const int maxX = GetSystemMetrics(SM_CXSCREEN) - 8;
-    const int maxY = GetSystemMetrics(SM_CYSCREEN) - 8;
-    struct Case { const char* key; std::string text; int Loaded::*field; int expected; };
-    const Case cases[] = {
-        {"Snap", "21", &Loaded::snap, 0},          {"Snap", "-1", &Loaded::snap, 0},
-        {"Snap", "20", &Loaded::snap, 20},         {"Snap", "0", &Loaded::snap, 0},
-        {"Snap", "abc", &Loaded::snap, 6},         {"Snap", "", &Loaded::snap, 6},
-        {"Width", "30", &Loaded::width, 50},       {"Width", "5000", &Loaded::width, 50},
-        {"Width", "50", &Loaded::width, 50},       {"Width", "2000", &Loaded::width, 2000},
-        {"Width", "12x", &Loaded::width, 400},
-        {"XPos", "-5", &Loaded::xPos, 0},          {"XPos", std::to_string(maxX + 1), &Loaded::xPos, 0},
-        {"XPos", std::to_string(maxX), &Loaded::xPos, maxX},
-        {"YPos", "-5", &Loaded::yPos, 0},          {"YPos", std::to_string(maxY + 1), &Loaded::yPos, 0},
-        {"YPos", std::to_string(maxY), &Loaded::yPos, maxY}, {"YPos", "", &Loaded::yPos, 1},
-        {"Transparency", "71", &Loaded::transparency, 20},
-        {"Transparency", "-5", &Loaded::transparency, 20},
-        {"Transparency", "70", &Loaded::transparency, 70},
-        {"Transparency", "x", &Loaded::transparency, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.text);
+    for (int s = 0; s < SETTING_COUNT; s++) {
+        const SettingRow& row = SettingsTable[s];
+        int fallback = row.read == READ_YES_NO ? row.readDefault != 0 : row.readDefault;
         ClearConfig();
-        SetConfig(c.key, c.text.c_str());
-        Loaded s = Load();
-        EXPECT_EQ(s.*c.field, c.expected);
+        LoadSettings();
+        EXPECT_EQ(Loaded(s), fallback) << row.key << " absent";
+        struct Case { std::string text; int expected; };
+        std::vector<Case> cases;
+        if (row.read == READ_YES_NO) {
+            cases = {{"1", 1}, {"0", 0}, {"-1", 1}, {"abc", fallback}, {"", fallback}};
+        } else {
+            int low, high;
+            Limits(row, &low, &high);
+            cases = {{std::to_string(low), low},
+                     {std::to_string(high), high},
+                     {std::to_string(low - 1), row.substitute},
+                     {std::to_string(high + 1), row.substitute},
+                     {"12x", fallback},
+                     {"", fallback}};
+        }
+        for (const Case& c : cases) {
+            ClearConfig();
+            SetConfig(row.key, c.text.c_str());
+            LoadSettings();
+            EXPECT_EQ(Loaded(s), c.expected) << row.key << "=" << c.text;
+        }
     }
 }
-
-TEST_F(Settings, YesNoValues)
-{
-    struct Case { const char* text; BYTE minimize, autoComplete; };
-    static const Case cases[] = {{"1", 1, 1}, {"0", 0, 0}, {"-1", 1, 1}, {"abc", 0, 1}, {"", 0, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        ClearConfig();
-        SetConfig("Minimize", c.text);
-        SetConfig("AutoComplete", c.text);
-        Loaded s = Load();
-        EXPECT_EQ(s.collapsed, c.minimize);
-        EXPECT_EQ(s.autoComplete, c.autoComplete);
-    }
-}
-
-static const message SaveSequence[] = {
-    {CFG_OPENW, 0, 0, 0, nullptr},
-    {CFG_SECTION, key | lparam, 0, 1, "Abrivel"},
-    {CFG_SETINT, key | lparam, 0, 321, "Width"},
-    {CFG_SETINT, key | lparam, 0, 1, "Minimize"},
-    {CFG_SETINT, key | lparam, 0, 123, "XPos"},
-    {CFG_SETINT, key | lparam, 0, 45, "YPos"},
-    {CFG_CLOSEW, 0, 0, 0, nullptr},
-    {0, 0, 0, 0, nullptr},
-};
 
 TEST_F(Settings, SaveStoresWidthStateAndTheWindowsPosition)
 {
@@ -119,7 +95,7 @@ TEST_F(Settings, SaveStoresWidthStateAndTheWindowsPosition)
     Host.recordMask = RECORD_ALL;
     flush_sequence();
     SaveSettings();
-    ok_sequence(SaveSequence, "save while collapsed");
+    ok_sequence(Sequence({SettingsSave(321, 1, 123, 45)}).data(), "save while collapsed");
     EXPECT_EQ(Stored("Width"), 321);
     EXPECT_EQ(Stored("Minimize"), 1);
     EXPECT_EQ(Stored("XPos"), 123);

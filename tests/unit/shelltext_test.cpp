@@ -55,56 +55,26 @@ std::string FolderOf(const char* path)
 
 }  // namespace
 
-TEST(SplitFirstToken, SkipsBlanksControlCharactersAndEmptyQuotes)
+TEST(SplitFirstToken, TokenAndTheRestAfterIt)
 {
-    Split s = SplitOf("  \t\x01\x1F prog arg");
-    EXPECT_EQ(s.token, "prog");
-    EXPECT_EQ(s.rest, " arg");
-
-    s = SplitOf("\"\" x");
-    EXPECT_EQ(s.token, "x");
-    EXPECT_EQ(s.rest, "");
-
-    s = SplitOf(" \"\"\"\" \"\"y z");
-    EXPECT_EQ(s.token, "y");
-    EXPECT_EQ(s.rest, " z");
-}
-
-TEST(SplitFirstToken, QuotedRunsJoinTheirNeighbours)
-{
-    Split s = SplitOf("a\"b c\"d e");
-    EXPECT_EQ(s.token, "ab cd");
-    EXPECT_EQ(s.rest, " e");
-
-    s = SplitOf("\"C:\\my dir\\prog.exe\" -x \"y z\"");
-    EXPECT_EQ(s.token, "C:\\my dir\\prog.exe");
-    EXPECT_EQ(s.rest, " -x \"y z\"");
-
-    // A quote opened and never closed runs to the end of the text.
-    s = SplitOf("\"C:\\my dir\\prog.exe -x");
-    EXPECT_EQ(s.token, "C:\\my dir\\prog.exe -x");
-    EXPECT_EQ(s.rest, "");
-
-    s = SplitOf("ab\"");
-    EXPECT_EQ(s.token, "ab");
-    EXPECT_EQ(s.rest, "");
-}
-
-TEST(SplitFirstToken, BlanksOnlyAndTrailingBlanks)
-{
-    const char* blanks = "   \t ";
-    Guarded destination(TOKEN_BUFFER);
-    const char* rest = SplitFirstToken(blanks, destination.buffer());
-    EXPECT_STREQ(destination.buffer(), "");
-    EXPECT_EQ(rest, blanks + strlen(blanks));
-
-    Split s = SplitOf("prog   ");
-    EXPECT_EQ(s.token, "prog");
-    EXPECT_EQ(s.rest, "   ");
-
-    s = SplitOf("");
-    EXPECT_EQ(s.token, "");
-    EXPECT_EQ(s.rest, "");
+    struct Case { const char* source; const char* token; const char* rest; };
+    const Case cases[] = {
+        // Blanks, control characters and empty quotes before the token are skipped.
+        {"  \t\x01\x1F prog arg", "prog", " arg"}, {"\"\" x", "x", ""}, {" \"\"\"\" \"\"y z", "y", " z"},
+        // Quoted runs join their neighbours; one never closed runs to the end of the text.
+        {"a\"b c\"d e", "ab cd", " e"},
+        {"\"C:\\my dir\\prog.exe\" -x \"y z\"", "C:\\my dir\\prog.exe", " -x \"y z\""},
+        {"\"C:\\my dir\\prog.exe -x", "C:\\my dir\\prog.exe -x", ""}, {"ab\"", "ab", ""},
+        // Blanks only, blanks after the token, nothing at all.
+        {"   \t ", "", ""}, {"prog   ", "prog", "   "}, {"", "", ""},
+        // Signed char must not turn characters above 127 into separators.
+        {"\xE9t\xE9\xFF\xA0 \x80", "\xE9t\xE9\xFF\xA0", " \x80"},
+    };
+    for (const Case& c : cases) {
+        Split split = SplitOf(c.source);
+        EXPECT_EQ(split.token, c.token) << c.source;
+        EXPECT_EQ(split.rest, c.rest) << c.source;
+    }
 }
 
 TEST(SplitFirstToken, NullSourceGivesEmptyTokenAndNull)
@@ -116,36 +86,20 @@ TEST(SplitFirstToken, NullSourceGivesEmptyTokenAndNull)
     EXPECT_TRUE(destination.intact());
 }
 
-TEST(SplitFirstToken, CharactersAbove127BelongToTheToken)
-{
-    // Signed char must not turn these into separators.
-    Split s = SplitOf("\xE9t\xE9\xFF\xA0 \x80");
-    EXPECT_EQ(s.token, "\xE9t\xE9\xFF\xA0");
-    EXPECT_EQ(s.rest, " \x80");
-}
-
+// The last backslash from position 3 on; a drive root keeps its backslash; without a folder the
+// caller's stays. Quotes are the caller's to remove: a quoted path yields its quote.
 TEST(WorkingFolderOf, LastBackslashFromPositionThree)
 {
-    EXPECT_EQ(FolderOf("C:\\dir\\prog.exe"), "C:\\dir");
-    EXPECT_EQ(FolderOf("C:\\a\\b\\"), "C:\\a\\b");
-    EXPECT_EQ(FolderOf("\\\\server\\share\\x.exe"), "\\\\server\\share");
-    // Position 3 is the first one searched.
-    EXPECT_EQ(FolderOf("abc\\x"), "abc");
-    EXPECT_EQ(FolderOf("ab\\c\\d"), "ab\\c");
-}
-
-TEST(WorkingFolderOf, DriveRootKeepsItsBackslash)
-{
-    EXPECT_EQ(FolderOf("C:\\a.exe"), "C:\\");
-    EXPECT_EQ(FolderOf("C:\\"), "C:\\");
-}
-
-TEST(WorkingFolderOf, NoFolderKeepsTheCallersFolder)
-{
-    for (const char* path : {"", "C", "C:", "\\", "\\\\", "a\\", "prog.exe", "\\ab", "notepad x"})
-        EXPECT_EQ(FolderOf(path), "C:\\windows") << path;
-    // Quotes are the caller's to remove: a quoted path yields its quote with the folder.
-    EXPECT_EQ(FolderOf("\"C:\\dir\\prog.exe\""), "\"C:\\dir");
+    const char* const cases[][2] = {
+        {"C:\\dir\\prog.exe", "C:\\dir"}, {"C:\\a\\b\\", "C:\\a\\b"},
+        {"\\\\server\\share\\x.exe", "\\\\server\\share"}, {"abc\\x", "abc"}, {"ab\\c\\d", "ab\\c"},
+        {"C:\\a.exe", "C:\\"}, {"C:\\", "C:\\"}, {"\"C:\\dir\\prog.exe\"", "\"C:\\dir"},
+        {"", "C:\\windows"}, {"C", "C:\\windows"}, {"C:", "C:\\windows"}, {"\\", "C:\\windows"},
+        {"\\\\", "C:\\windows"}, {"a\\", "C:\\windows"}, {"prog.exe", "C:\\windows"},
+        {"\\ab", "C:\\windows"}, {"notepad x", "C:\\windows"},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(FolderOf(c[0]), c[1]) << c[0];
 }
 
 TEST(ShellTextBadInput, RandomLinesStayInsideTheirBuffers)

@@ -36,11 +36,17 @@ TEST(MapSystemFolder, TypedPathsIntoSystem32GoThroughSysnative)
     ASSERT_TRUE(MapSystemFolder("C:\\System32\\a.exe", "C:\\", mapped, sizeof mapped));
     EXPECT_STREQ(mapped, "C:\\Sysnative\\a.exe");
 
-    // "C:\windows\Sysnative\a" is 22 characters: 23 bytes fit, 22 do not.
-    EXPECT_TRUE(MapSystemFolder("C:\\windows\\system32\\a", "C:\\windows", mapped, 23));
-    strcpy(mapped, "untouched");
-    EXPECT_FALSE(MapSystemFolder("C:\\windows\\system32\\a", "C:\\windows", mapped, 22));
-    EXPECT_STREQ(mapped, "untouched");
+    // The mapping and its NUL fit exactly; a byte fewer is refused, the buffer untouched.
+    for (const char* typed : {"C:\\windows\\system32\\a", "\"C:\\windows\\system32\\a b\" -x",
+                              "%windir%\\System32\\a"}) {
+        char expected[64];
+        ASSERT_TRUE(MapSystemFolder(typed, "C:\\windows", expected, sizeof expected));
+        int size = (int)strlen(expected) + 1;
+        EXPECT_TRUE(MapSystemFolder(typed, "C:\\windows", mapped, size)) << typed;
+        strcpy(mapped, "untouched");
+        EXPECT_FALSE(MapSystemFolder(typed, "C:\\windows", mapped, size - 1)) << typed;
+        EXPECT_STREQ(mapped, "untouched") << typed;
+    }
 }
 
 TEST(NativeFolderAsSeen, SysnativeIsSystem32ToTheProgram)

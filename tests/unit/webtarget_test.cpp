@@ -4,54 +4,31 @@
 #include <algorithm>
 #include <string>
 #include <gtest/gtest.h>
+#include "command/command.h"
 #include "command/textrules.h"
 #include "host/kelvor.h"
 
-TEST(WebTarget, PrefixesInAnyCaseAndQuoted)
+TEST(WebTarget, PrefixesInAnyCaseDocumentSuffixesAndNearMisses)
 {
-    EXPECT_TRUE(IsWebTarget("www."));
-    EXPECT_TRUE(IsWebTarget("WWW.example.org"));
-    EXPECT_TRUE(IsWebTarget("Ftp.example.org"));
-    EXPECT_TRUE(IsWebTarget("HTTP://example.org"));
-    EXPECT_TRUE(IsWebTarget("https://example.org/a b"));
-    EXPECT_TRUE(IsWebTarget("ftp://host"));
-    EXPECT_TRUE(IsWebTarget("file://C:/pages/a.txt"));
-    EXPECT_TRUE(IsWebTarget("\"www.example.org\""));
-    EXPECT_TRUE(IsWebTarget("\"http://\""));
-}
-
-TEST(WebTarget, NearMissesOfPrefixes)
-{
-    EXPECT_FALSE(IsWebTarget("https:/x"));
-    EXPECT_FALSE(IsWebTarget("http:/example.org"));
-    EXPECT_FALSE(IsWebTarget("www"));
-    EXPECT_FALSE(IsWebTarget("wwwexample"));
-    EXPECT_FALSE(IsWebTarget("ftp"));
-    EXPECT_FALSE(IsWebTarget("ftpserver"));
-    EXPECT_FALSE(IsWebTarget("file:/x"));
-    EXPECT_FALSE(IsWebTarget(" www.example.org"));
-    // Only an enclosing pair of quotes is removed.
-    EXPECT_FALSE(IsWebTarget("\"www.example.org"));
-    EXPECT_FALSE(IsWebTarget(""));
-    // Without the dot a prefix-like name still counts through its suffix.
-    EXPECT_TRUE(IsWebTarget("wwwpage.htm"));
-}
-
-TEST(WebTarget, DocumentSuffixes)
-{
-    EXPECT_TRUE(IsWebTarget("a.htm"));
-    EXPECT_TRUE(IsWebTarget("a.html"));
-    EXPECT_TRUE(IsWebTarget("C:\\pages\\INDEX.HTML"));
-    EXPECT_TRUE(IsWebTarget("C:\\pages\\index.Htm"));
-    EXPECT_TRUE(IsWebTarget("\"C:\\my pages\\index.htm\""));
-    EXPECT_FALSE(IsWebTarget(".htm"));
-    EXPECT_FALSE(IsWebTarget(".html"));
-    EXPECT_FALSE(IsWebTarget("htm"));
-    EXPECT_FALSE(IsWebTarget("a.htm "));
-    EXPECT_FALSE(IsWebTarget("a.htmlx"));
-    EXPECT_FALSE(IsWebTarget("a.ht"));
-    EXPECT_FALSE(IsWebTarget("\"a.htm\" x"));
-    EXPECT_FALSE(IsWebTarget("notepad.exe a.htm x"));
+    struct Case { const char* text; bool web; };
+    const Case cases[] = {
+        {"www.", true}, {"WWW.example.org", true}, {"Ftp.example.org", true},
+        {"HTTP://example.org", true}, {"https://example.org/a b", true}, {"ftp://host", true},
+        {"file://C:/pages/a.txt", true}, {"\"www.example.org\"", true}, {"\"http://\"", true},
+        {SiteAddress, true},
+        {"https:/x", false}, {"http:/example.org", false}, {"www", false}, {"wwwexample", false},
+        {"ftp", false}, {"ftpserver", false}, {"file:/x", false}, {" www.example.org", false},
+        // Only an enclosing pair of quotes is removed.
+        {"\"www.example.org", false}, {"", false},
+        // Without the dot a prefix-like name still counts through its suffix.
+        {"wwwpage.htm", true},
+        {"a.htm", true}, {"a.html", true}, {"C:\\pages\\INDEX.HTML", true},
+        {"C:\\pages\\index.Htm", true}, {"\"C:\\my pages\\index.htm\"", true},
+        {".htm", false}, {".html", false}, {"htm", false}, {"a.htm ", false}, {"a.htmlx", false},
+        {"a.ht", false}, {"\"a.htm\" x", false}, {"notepad.exe a.htm x", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsWebTarget(c.text), c.web) << c.text;
 }
 
 TEST(WebTarget, TextIsNotChanged)

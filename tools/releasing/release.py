@@ -15,12 +15,17 @@ from collections import namedtuple
 
 import archive
 import guide
+import installer
+import manifests
 import sourcetree
 
-# One build of the three program files. toolchain: the CMake toolchain file in the tree.
-Architecture = namedtuple('Architecture', 'name toolchain')
+# One build of the three program files and its downloads. toolchain: the CMake toolchain file
+# in the tree; msi: the installer's architecture (wixl's -a, winget's Architecture); scoop: the
+# Scoop manifest's name for it; machine: the PE header's machine of its files.
+Architecture = namedtuple('Architecture', 'name toolchain msi scoop machine')
 ARCHITECTURES = [
-    Architecture('win32', 'cmake/mingw-i686.cmake'),
+    Architecture('win32', 'cmake/mingw-i686.cmake', 'x86', '32bit', 0x14C),
+    Architecture('win64', 'cmake/mingw-x86_64.cmake', 'x64', '64bit', 0x8664),
 ]
 PROGRAM_FILES = ('OrvelCmd.exe', 'OrvelCmd.plg', 'kelvor.dll')
 TARGETS = ('OrvelCmd', 'kelvor', 'hostapp')
@@ -46,6 +51,7 @@ class Release:
         self.work = work
         self.date = date
         self.version = read_version(source)
+        self.links = read_links(source)
         self.readme = None      # README.html's bytes
         self.bins = {}          # architecture name -> {program file: bytes}
         self.made = {}          # file name in dist/ -> bytes, in the order made
@@ -57,6 +63,28 @@ def read_version(source):
     if not found or not found.group(1):
         fail('no ORVEL_VERSION_TEXT in res/version.h')
     return found.group(1)
+
+
+def read_links(source):
+    """The maker and the addresses of res/version.h: publisher, homepage, downloads."""
+    with open(os.path.join(source, 'res', 'version.h'), encoding='ascii', errors='replace') as f:
+        text = f.read()
+    links = {}
+    for key, define in (('publisher', 'ORVEL_PUBLISHER'), ('homepage', 'ORVEL_HOMEPAGE'),
+                        ('downloads', 'ORVEL_DOWNLOADS')):
+        found = re.search(r'^#define %s "([^"\\]+)"$' % define, text, re.M)
+        if not found:
+            fail('no %s in res/version.h' % define)
+        links[key] = found.group(1)
+    return links
+
+
+def zip_name(version, arch):
+    return 'OrvelCmd-%s-%s.zip' % (version, arch.name)
+
+
+def msi_name(version, arch):
+    return 'OrvelCmd-%s-%s.msi' % (version, arch.name)
 
 
 def build(release, arch):
@@ -84,11 +112,38 @@ def zip_step(release):
     for arch in ARCHITECTURES:
         files = dict(release.bins[arch.name], **{'README.html': release.readme})
         files['SHA256SUMS'] = archive.sums_text(files)
-        name = 'OrvelCmd-%s-%s.zip' % (release.version, arch.name)
-        release.made[name] = archive.zip_bytes(files, release.date)
+        release.made[zip_name(release.version, arch)] = archive.zip_bytes(files, release.date)
 
 
-STEPS = [zip_step]
+def msi_step(release):
+    with open(os.path.join(release.source, 'res', 'hostapp.ico'), 'rb') as f:
+        icon = f.read()
+    for arch in ARCHITECTURES:
+        folder = os.path.join(release.work, 'msi-' + arch.name)
+        os.makedirs(folder)
+        files = dict(release.bins[arch.name], **{'README.html': release.readme})
+        release.made[msi_name(release.version, arch)] = installer.build_package(
+            folder, release.version, arch.msi, files, icon, release.links, release.date)
+
+
+def manifests_step(release):
+    downloads = []
+    for arch in ARCHITECTURES:
+        for kind, name in (('msi', msi_name(release.version, arch)),
+                           ('zip', zip_name(release.version, arch))):
+            downloads.append({
+                'kind': kind, 'name': name, 'winget': arch.msi, 'scoop': arch.scoop,
+                'sha256': hashlib.sha256(release.made[name]).hexdigest(),
+                'product_code': installer.product_code(release.version, arch.msi),
+                'upgrade_code': '{%s}' % installer.UPGRADE_CODE})
+    release.made.update(manifests.manifests(release.version, release.links, downloads))
+
+
+def sums_step(release):
+    release.made['SHA256SUMS'] = archive.sums_text(release.made)
+
+
+STEPS = [zip_step, msi_step, manifests_step, sums_step]
 
 
 def main():
@@ -134,6 +189,7 @@ def main():
                 shutil.rmtree(path)
             else:
                 os.remove(path)
+    # The archives first: the first line printed is the 32-bit archive's path.
     for name, data in release.made.items():
         path = os.path.join(out, name)
         with open(path + '.part', 'wb') as f:
