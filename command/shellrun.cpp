@@ -9,12 +9,11 @@
 
 static const char RunAsVerb[] = "runas";
 static const char DefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
-static const char* const AppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const char AppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 
 // The line, and room for the Windows folder that a leading %windir% or the Sysnative mapping
 // may put in.
 const int RUN_TEXT = COMMAND_TEXT_MAX + MAX_PATH;
-const int EXTENSIONS_TEXT = 512;
 
 // 0 when the shell started the request, else the reason it did not. "Not found" is judged by
 // the last error alone, as always, except under WOW64: there a program of the 64-bit folder that
@@ -42,8 +41,12 @@ static void NameBarMonitor(SHELLEXECUTEINFOA* request)
     request->hMonitor = MonitorFromWindow(State.bar, MONITOR_DEFAULTTONEAREST);
 }
 
-static void ExploreFolder(const char* folder)
+static void ExploreFolder(const char* typed)
 {
+    char folder[RUN_TEXT];
+    lstrcpynA(folder, typed, sizeof folder);
+    if (State.wow64)
+        ExploredAsSeen(folder);
     if (!SeveralMonitors()) {
         ShellExecuteA(NULL, "explore", folder, NULL, NULL, SW_SHOWNORMAL);
         return;
@@ -58,8 +61,7 @@ static void ExploreFolder(const char* folder)
     ShellExecuteExA(&request);
 }
 
-// The extensions of programs: PATHEXT where set, else the ones every Windows has.
-static void ReadProgramExtensions(char* extensions)
+void ReadProgramExtensions(char* extensions)
 {
     DWORD length = GetEnvironmentVariableA("PATHEXT", extensions, EXTENSIONS_TEXT);
     if (length == 0 || length >= EXTENSIONS_TEXT)
@@ -136,12 +138,29 @@ static void SeenWorkingFolder(char* folder)
         NativeFolderAsSeen(folder, windowsFolder);
 }
 
-// Under WOW64 a program that exists only in the 64-bit system folder is not found by its bare
-// name: it is tried once more as <Windows folder>\Sysnative\NAME, with the parameters it had.
+// Under WOW64 what neither attempt found may be of the 64-bit world: a document that only the
+// 64-bit system folder holds, or a bare name that the 64-bit App Paths or that folder knows; the
+// latter is tried once more as <Windows folder>\Sysnative\NAME, with the parameters it had.
 static DWORD RunFromNativeFolder(SHELLEXECUTEINFOA* request, const char* name, DWORD outcome)
 {
-    if (!IsBareName(name))
-        return outcome;
+    char program[MAX_PATH], parameter[MAX_PATH + 2], start[MAX_PATH];
+    if (!IsBareName(name)) {
+        // A document only there opens in its handler, under a path the handler can open.
+        if (!NativeDocument(name, program, parameter, start))
+            return outcome;
+        request->lpFile = program;
+        request->lpParameters = parameter;
+        request->lpDirectory = start;
+        return Execute(request);
+    }
+    // First where 64-bit installers register their programs: App Paths of the 64-bit registry.
+    if (NativeAppPath(name, program, start)) {
+        request->lpFile = program;
+        request->lpDirectory = start;
+        DWORD registered = Execute(request);
+        if (!IsNotFound(registered))
+            return registered;
+    }
     char windowsFolder[MAX_PATH];
     UINT length = GetWindowsDirectoryA(windowsFolder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -220,20 +239,13 @@ static DWORD RunThroughShell(const char* typed, bool elevated)
     return outcome;
 }
 
-// Under WOW64 a typed path into System32 means the 64-bit folder the user sees in Explorer, not
-// the 32-bit one the platform would show this process: it goes through Sysnative. Elsewhere, and
-// for any other text, the text runs as typed.
+// Under WOW64 a typed line means what it means to a 64-bit process, the user's Explorer and Run
+// dialog (nativeroad.cpp). Elsewhere the text runs as typed.
 static const char* TextToRun(char* mapped, int size)
 {
     if (!State.wow64)
         return State.CommandBuffer;
-    char windowsFolder[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(windowsFolder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return State.CommandBuffer;
-    if (MapSystemFolder(State.CommandBuffer, windowsFolder, mapped, size))
-        return mapped;
-    return State.CommandBuffer;
+    return NativeTextToRun(State.CommandBuffer, mapped, size);
 }
 
 // With elevated, programs are run with the "runas" verb; a folder is explored as always.

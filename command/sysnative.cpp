@@ -1,5 +1,6 @@
 // The 64-bit system folder as a 32-bit process on 64-bit Windows must name it: the platform
 // shows such a process SysWOW64 where it asks for System32, and "Sysnative" reaches the real one.
+// And the variables that name the 64-bit program folders to everyone but a 32-bit process.
 #include <windows.h>
 #include "textrules.h"
 
@@ -102,4 +103,36 @@ void NativeFolderAsSeen(char* folder, const char* windowsFolder)
     for (const char* p = SystemFolder; *p; p++)
         *end++ = *p;
     MoveMemory(end, rest, lstrlenA(rest) + 1);
+}
+
+bool MapFolderVariables(const char* text, const char* programFiles, const char* commonFiles,
+                        char* mapped, int size)
+{
+    // The names with their closing %: %ProgramFiles(x86)% is not %ProgramFiles%.
+    const char* const names[] = {"%ProgramFiles%", "%CommonProgramFiles%"};
+    const char* const values[] = {programFiles, commonFiles};
+    int used = 0;
+    bool replaced = false;
+    for (; *text; text++) {
+        const char* piece = text;
+        int length = 1;
+        for (int i = 0; i < 2 && piece == text; i++) {
+            int nameLength = lstrlenA(names[i]);
+            if (values[i] && values[i][0] && SameStart(text, names[i], nameLength)) {
+                piece = values[i];
+                length = lstrlenA(piece);
+                text += nameLength - 1;
+                replaced = true;
+            }
+        }
+        // Room for the piece and the NUL.
+        if (used + length >= size)
+            return false;
+        CopyMemory(mapped + used, piece, length);
+        used += length;
+    }
+    if (!replaced)
+        return false;
+    mapped[used] = '\0';
+    return true;
 }

@@ -37,6 +37,13 @@ extern const char NativeFolder[];   // "\\Sysnative"
 void NativeFolderAsSeen(char* folder, const char* windowsFolder);
 // A program name with no folder, drive or slash in it.
 bool IsBareName(const char* name);
+// A typed text with %ProgramFiles% and %CommonProgramFiles% (any case, anywhere) replaced by the
+// values given, the 64-bit folders that a 32-bit process under WOW64 does not see by those
+// names; %ProgramFiles(x86)% and the rest as typed. A null or empty value is not replaced. False
+// (mapped then holds nothing of use) when nothing was replaced or the result would not fit (size
+// bytes).
+bool MapFolderVariables(const char* text, const char* programFiles, const char* commonFiles,
+                        char* mapped, int size);
 
 // The extension of a path's last component, its dot included; the empty end of path when it has
 // none.

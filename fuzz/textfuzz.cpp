@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // The first byte picks the routine and, with its top bit, the UTF-8 code page; the rest, cut
     // at its first NUL, is the text.
-    int routine = data[0] % 8;
+    int routine = data[0] % 9;
     ShimCodePage = data[0] & 0x80 ? CP_UTF8 : 1252;
     size_t n = strnlen((const char*)data + 1, size - 1);
     char* text = (char*)malloc(n + 1);
@@ -87,6 +87,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (MapSystemFolder(text, windows, mapped, (int)room) &&
             strncmp(mapped + (text[0] == '"'), "C:\\windows\\Sysnative", 20) != 0)
             rule = "a mapped path goes through the Sysnative folder";
+        free(mapped);
+        break;
+    }
+    case 8: {
+        // The mapped text holds neither variable any more, and a buffer one byte short of it
+        // is refused and written only within its size.
+        const char files[] = "C:\\Program Files", common[] = "C:\\Program Files\\Common Files";
+        size_t room = n * 2 + 16;
+        char* mapped = (char*)malloc(room);
+        if (MapFolderVariables(text, files, common, mapped, (int)room)) {
+            int length = (int)strlen(mapped);
+            if (strcasestr(mapped, "%ProgramFiles%") || strcasestr(mapped, "%CommonProgramFiles%"))
+                rule = "no variable of a 64-bit folder is left";
+            char* shorter = (char*)malloc(length);
+            if (MapFolderVariables(text, files, common, shorter, length))
+                rule = "a buffer too small is refused";
+            free(shorter);
+        }
         free(mapped);
         break;
     }

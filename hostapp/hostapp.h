@@ -87,6 +87,17 @@ extern HostApp App;
 // log.cpp
 void Log(const char* format, ...);
 
+// The kind of Windows this program is built for, as the user's download names it.
+#ifdef _WIN64
+#define BUILD_KIND "64-bit"
+#else
+#define BUILD_KIND "32-bit"
+#endif
+// modulekind.cpp: true when path is a module of the other kind (a 32-bit one for the 64-bit
+// program, or the reverse), which this program cannot load; problem then says so, naming the
+// file as what ("The plug-in OrvelCmd.plg").
+bool OtherKindOfModule(const char* path, const char* what, char* problem, int size);
+
 // kelvorapi.cpp: loads kelvor.dll from the program's folder. On failure, message names what is
 // missing (the file or a function) and false is returned.
 bool LoadKelvor(const char* folder, char* message, int size);

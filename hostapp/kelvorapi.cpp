@@ -30,14 +30,19 @@ bool LoadKelvor(const char* folder, char* message, int size)
     }
     lstrcpyA(path, folder);
     lstrcatA(path, FileName);
+    char otherKind[320];
+    if (OtherKindOfModule(path, "The helper library kelvor.dll", otherKind, sizeof otherKind)) {
+        DescribeFileProblem(path, otherKind, ERROR_SUCCESS, message, size);
+        return false;
+    }
     HMODULE library = LoadProgramLibrary(path);
     if (!library) {
         DWORD error = GetLastError();
         DescribeFileProblem(path,
                             GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES
                                 ? "The helper library kelvor.dll is missing."
-                                : "The helper library kelvor.dll is damaged or not a 32-bit "
-                                  "Windows library.",
+                                : "The helper library kelvor.dll is damaged or not a " BUILD_KIND
+                                  " Windows library.",
                             error, message, size);
         return false;
     }

@@ -46,6 +46,11 @@ bool LoadPluginModule(char* message, int size)
     lstrcpyA(path, App.folder);
     lstrcatA(path, PluginFileName);
 
+    char otherKind[320];
+    if (OtherKindOfModule(path, "The plug-in OrvelCmd.plg", otherKind, sizeof otherKind)) {
+        DescribeFileProblem(path, otherKind, ERROR_SUCCESS, message, size);
+        return false;
+    }
     // The plug-in's own import, kelvor.dll, is found beside it.
     HMODULE module = LoadProgramLibrary(path);
     if (!module) {
@@ -54,7 +59,7 @@ bool LoadPluginModule(char* message, int size)
         if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
             problem = "The plug-in OrvelCmd.plg is missing.";
         else if (error == ERROR_BAD_EXE_FORMAT)
-            problem = "The plug-in OrvelCmd.plg is damaged or not a 32-bit Windows module.";
+            problem = "The plug-in OrvelCmd.plg is damaged or not a " BUILD_KIND " Windows module.";
         else
             problem = "The plug-in OrvelCmd.plg could not be loaded.";
         DescribeFileProblem(path, problem, error, message, size);

@@ -15,6 +15,16 @@ configure_and_build() {
   cmake --build "$build" -j"$(nproc)"
 }
 
+# The x64 tree of the same sources, in build/x64, its files in build/bin64: the targets named
+# ($@), by default the module, the host program, the helper library and the tests that run for
+# both builds (X64_TESTS of tests/CMakeLists.txt).
+bin64=$build/bin64
+build_x64() {
+  cmake -S "$root" -B "$build/x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+    -DORVEL_BIN="$bin64" >/dev/null
+  cmake --build "$build/x64" -j"$(nproc)" --target "${@:-x64_tests}"
+}
+
 # Wine's 32-bit side is an i386 Linux program. A kernel without 32-bit support, or with it
 # switched off (dmesg: "32-bit emulation disabled"), cannot start it: every test would fail with
 # "Exec format error". There the tools run under qemu's i386 user emulation instead, in a mount
@@ -97,37 +107,37 @@ start_display() {
 
 stop_display() { [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; true; }
 
-# Switches to a Wine environment by name and prepares its prefix; $wine is the loader that runs
-# its programs. "win32" is the prefix above; "wow64" is a 64-bit prefix of its own, where a 32-bit
-# program runs as on 64-bit Windows (Debian's `wine` is the 32-bit loader: the 64-bit one boots it).
+# The test environments, one row each in tests/environments (tests/CMakeLists.txt reads it too).
+# use_environment NAME switches to one, making its prefix on first use; $wine is then the loader
+# that runs its programs (Debian's `wine` is the 32-bit one; a 64-bit prefix needs the 64-bit).
+environments_table=$root/tests/environments
+environment_names() { awk '/^[a-z]/ { print $1 }' "$environments_table"; }
+# Environment $1's row into env_prefix, env_arch, env_display and env_dpi; false if it has none.
+read_environment() {
+  local row
+  row=$(awk -v name="$1" '$1 == name' "$environments_table")
+  [ -n "$row" ] || return 1
+  read -r _ env_prefix env_arch env_display env_dpi _ <<<"$row"
+}
+prefix_folder() { if [ "$1" = main ]; then echo "$build/wineprefix"; else echo "$build/wineprefix-$1"; fi; }
 wine=wine
 use_environment() {
-  case "$1" in
-    win32) make_prefix ;;
-    wow64)
-      export WINEARCH=win64
-      export WINEPREFIX
-      WINEPREFIX=$(environment_prefix wow64)
-      wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-      if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        mkdir -p "$WINEPREFIX"
-        "$wine" wineboot.exe -i >/dev/null 2>&1 || true
-        wineserver -w
-      fi
-      ;;
-    monitors|dpi)
-      export WINEPREFIX
-      WINEPREFIX=$(environment_prefix "$1")
-      if [ "$1" = monitors ]; then
-        [ -n "${ORVEL_MONITORS_DISPLAY:-}" ] ||
-          { echo "no display with two monitors: run the tests with tools/test" >&2; return 1; }
-        export DISPLAY=$ORVEL_MONITORS_DISPLAY
-      fi
-      [ -f "$WINEPREFIX/system.reg" ] ||
-        { echo "$WINEPREFIX is not prepared: run the tests with tools/test" >&2; return 1; }
-      ;;
-    *) echo "unknown Wine environment: $1" >&2; return 1 ;;
-  esac
+  read_environment "$1" || { echo "unknown Wine environment: $1" >&2; return 1; }
+  export WINEPREFIX WINEARCH=$env_arch
+  WINEPREFIX=$(prefix_folder "$env_prefix")
+  wine=wine
+  [ "$env_arch" = win32 ] || wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+  if [ "$env_display" = two ]; then
+    [ -n "${ORVEL_MONITORS_DISPLAY:-}" ] ||
+      { echo "no display with two monitors: run the tests with tools/test" >&2; return 1; }
+    export DISPLAY=$ORVEL_MONITORS_DISPLAY
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$wine" wineboot.exe -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ "$env_dpi" = 96 ] || write_prefix_dpi "$env_dpi"
+  fi
 }
 
 # One wineserver for the whole run: each Wine program then starts in well under a second.
@@ -135,31 +145,25 @@ use_environment() {
 # ctest's output pipes, they do not hold a test's output open (ctest would wait for them).
 start_wineserver() {
   wineserver -p
-  wine wineboot.exe </dev/null >/dev/null 2>&1 || true
+  "$wine" wineboot.exe </dev/null >/dev/null 2>&1 || true
 }
 stop_wineserver() { wineserver -k 2>/dev/null || true; }
-
-# The environments of tests/monitors and tests/dpi, each a prefix of its own with its own
-# wineserver (tools/wine-in runs a test there):
-# - dpi: LogPixels 144 on the ordinary display. The server reads it when it starts.
-# - monitors: two monitors side by side, 0,0-1024,768 and 1024,0-1824,600. Xvfb's own Xinerama
-#   puts every screen at 0,0; Xephyr nested in Xvfb places them, and Wine sees them with the
-#   32-bit Xinerama library. The prefix must be a 32-bit one: in a 64-bit prefix the desktop
-#   process is 64-bit, asks XRandR (whose 32-bit library is not installed) and finds one monitor.
-environment_prefix() { echo "$build/wineprefix-$1"; }
 
 # Gives the prefix $WINEPREFIX the DPI $1, as a user's display setting would; its server is
 # started again, since it reads the setting when it starts.
 set_prefix_dpi() {
   make_prefix
+  write_prefix_dpi "$1"
+  start_wineserver
+}
+write_prefix_dpi() {
   for key in 'HKCU\Control Panel\Desktop' \
              'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
+    "$wine" reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 ||
       echo "tools/env.sh: LogPixels not set under $key" >&2
   done
   wineserver -k 2>/dev/null || true
   wineserver -w
-  start_wineserver
 }
 
 # Starts a display of two monitors, the second right of the first: $monitor_screens, Xephyr
@@ -184,20 +188,30 @@ stop_two_monitors() {
   true
 }
 
+# Every environment but the main prefix's, each prefix with a wineserver of its own on its
+# display, for the whole run. The display with two monitors: Xvfb's own Xinerama puts every
+# screen at 0,0; Xephyr nested in Xvfb places them, and Wine sees them with the 32-bit Xinerama
+# library. Its prefix must be a 32-bit one: in a 64-bit prefix the desktop process is 64-bit,
+# asks XRandR (whose 32-bit library is not installed) and finds one monitor.
 start_environments() {
-  local plain=$WINEPREFIX
-  export WINEPREFIX
-  WINEPREFIX=$(environment_prefix dpi)
-  set_prefix_dpi 144
-  start_two_monitors
-  WINEPREFIX=$(environment_prefix monitors)
-  make_prefix
-  DISPLAY=$ORVEL_MONITORS_DISPLAY start_wineserver
-  WINEPREFIX=$plain
+  local name started=" "
+  if awk '/^[a-z]/ && $4 == "two" { found = 1 } END { exit !found }' "$environments_table"; then
+    start_two_monitors
+  fi
+  for name in $(environment_names); do
+    read_environment "$name"
+    [ "$env_prefix" != main ] || continue
+    case "$started" in *" $env_prefix "*) continue ;; esac
+    started="$started$env_prefix "
+    (use_environment "$name" && start_wineserver)
+  done
 }
 
 stop_environments() {
   local name
-  for name in dpi monitors; do WINEPREFIX=$(environment_prefix $name) stop_wineserver; done
+  for name in $(environment_names); do
+    read_environment "$name"
+    [ "$env_prefix" = main ] || WINEPREFIX=$(prefix_folder "$env_prefix") stop_wineserver
+  done
   stop_two_monitors
 }

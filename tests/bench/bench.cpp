@@ -55,8 +55,9 @@ void PrintTable()
 {
     SYSTEMTIME time;
     GetLocalTime(&time);
-    printf("OrvelCmd benchmark, %04u-%02u-%02u %02u:%02u, %d runs per timed figure\n", time.wYear,
-           time.wMonth, time.wDay, time.wHour, time.wMinute, Runs);
+    printf("OrvelCmd benchmark, %s module, %04u-%02u-%02u %02u:%02u, %d runs per timed figure\n",
+           sizeof(void*) == 8 ? "64-bit" : "32-bit", time.wYear, time.wMonth, time.wDay,
+           time.wHour, time.wMinute, Runs);
     printf("Machine: %s\n\n", Machine().c_str());
     printf("| Figure | Module | Floor | Ratio | Target | |\n");
     printf("|---|---|---|---|---|---|\n");

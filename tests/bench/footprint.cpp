@@ -4,7 +4,8 @@
 #include <psapi.h>
 
 namespace {
-const double MAX_SIZE_KIB = 48;
+// The x64 code is larger: its instructions and its records are.
+const double MAX_SIZE_KIB = sizeof(void*) == 8 ? 64 : 48;
 const char* const ALLOWED[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
                                "shell32.dll", "comdlg32.dll", "msvcrt.dll", "kelvor.dll"};
 
@@ -55,7 +56,8 @@ std::string NameAt(const Image& image, DWORD offset)
     return "";
 }
 
-// The names of the libraries in the import table and the delay-load table of a 32-bit PE file.
+// The names of the libraries in the import table and the delay-load table of a PE file, 32-bit
+// or x64 (PE32+, whose optional header is longer).
 bool ImportedLibraries(const std::string& path, std::vector<std::string>* names)
 {
     Image image;
@@ -66,15 +68,19 @@ bool ImportedLibraries(const std::string& path, std::vector<std::string>* names)
         (size_t)dos->e_lfanew + sizeof(IMAGE_NT_HEADERS32) > image.bytes.size())
         return false;
     const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(image.bytes.data() + dos->e_lfanew);
-    if (nt->Signature != IMAGE_NT_SIGNATURE ||
-        nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
+    if (nt->Signature != IMAGE_NT_SIGNATURE)
+        return false;
+    const IMAGE_DATA_DIRECTORY* directories = nt->OptionalHeader.DataDirectory;
+    if (nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC &&
+        (size_t)dos->e_lfanew + sizeof(IMAGE_NT_HEADERS64) <= image.bytes.size())
+        directories = ((const IMAGE_NT_HEADERS64*)nt)->OptionalHeader.DataDirectory;
+    else if (nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
         return false;
     image.sections = IMAGE_FIRST_SECTION(nt);
     image.sectionCount = nt->FileHeader.NumberOfSections;
     if ((const BYTE*)(image.sections + image.sectionCount) > image.bytes.data() + image.bytes.size())
         return false;
 
-    const IMAGE_DATA_DIRECTORY* directories = nt->OptionalHeader.DataDirectory;
     DWORD imports = OffsetOf(image, directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
     for (DWORD at = imports; at && at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= image.bytes.size();
          at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {

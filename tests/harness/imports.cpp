@@ -48,21 +48,43 @@ static BOOL WINAPI SpyShellExecuteExA(SHELLEXECUTEINFOA* request)
     return answer == 0 || (answer & STARTED);
 }
 
+static HINSTANCE WINAPI SpyShellExecuteA(HWND window, const char* verb, const char* file,
+                                          const char* parameters, const char* directory, int show)
+{
+    ShellSpy& spy = *activeSpy;
+    auto text = [](const char* s) { return std::string(s ? s : "(null)"); };
+    spy.requests.push_back({text(verb), text(file), parameters ? parameters : "", text(directory),
+                            0, NULL});
+    size_t n = spy.requests.size();
+    DWORD answer = n <= spy.answers.size() ? spy.answers[n - 1] : spy.otherwise;
+    if (answer == PASS_ON)
+        return ((HINSTANCE(WINAPI*)(HWND, const char*, const char*, const char*, const char*, int))
+                    spy.plainOriginal)(window, verb, file, parameters, directory, show);
+    SetLastError(answer);
+    return (HINSTANCE)(INT_PTR)(answer ? answer : 42);   // above 32 is success
+}
+
 ShellSpy::ShellSpy(HMODULE module)
 {
     slot = ImportSlot(module, "shell32.dll", "ShellExecuteExA");
     original = slot ? *slot : nullptr;
+    plainSlot = ImportSlot(module, "shell32.dll", "ShellExecuteA");
+    plainOriginal = plainSlot ? *plainSlot : nullptr;
     activeSpy = this;
     if (slot)
         Patch(slot, (FARPROC)SpyShellExecuteExA);
     else
         ADD_FAILURE() << "the module imports no ShellExecuteExA";
+    if (plainSlot)
+        Patch(plainSlot, (FARPROC)SpyShellExecuteA);
 }
 
 ShellSpy::~ShellSpy()
 {
     if (slot)
         Patch(slot, original);
+    if (plainSlot)
+        Patch(plainSlot, plainOriginal);
 }
 
 void ShellSpy::Enter(const std::string& line, std::vector<DWORD> lineAnswers, bool elevated)

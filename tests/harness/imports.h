@@ -12,7 +12,8 @@ void Patch(FARPROC* slot, FARPROC target);
 // While it lives, the module's ShellExecuteExA records each request and answers it with the next
 // of `answers` (a last-error value; PASS_ON hands the call to the shell), then with `otherwise`.
 // As Windows does, it answers FALSE with the error, TRUE with 0, and with STARTED | error a
-// program that started and left that stale last error.
+// program that started and left that stale last error. Its ShellExecuteA (the folders it
+// explores) is recorded and answered alike.
 const DWORD PASS_ON = 0xFFFFFFFF;
 const DWORD STARTED = 0x20000000;
 struct ShellRequest {
@@ -26,6 +27,8 @@ struct ShellSpy {
     DWORD otherwise = 0;
     FARPROC* slot;
     FARPROC original;
+    FARPROC* plainSlot;
+    FARPROC plainOriginal;
     explicit ShellSpy(HMODULE module);
     ~ShellSpy();
     // Puts line into the input line and presses Return, Control and Shift held when elevated;

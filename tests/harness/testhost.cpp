@@ -175,6 +175,14 @@ std::string BinFolder()
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+std::string OtherBuildFolder()
+{
+    std::string folder = BinFolder();
+    folder.pop_back();
+    bool x64 = folder.size() > 2 && folder.compare(folder.size() - 2, 2, "64") == 0;
+    return (x64 ? folder.substr(0, folder.size() - 2) : folder + "64") + "\\";
+}
+
 std::string TestFolder()
 {
     static std::string folder;

@@ -44,6 +44,8 @@ extern TestHost Host;
 
 // The folder of the test programs (build/bin), with a closing backslash.
 std::string BinFolder();
+// That of the other build's (build/bin64 for the 32-bit programs, build/bin for the x64 ones).
+std::string OtherBuildFolder();
 // A folder of this test program's own for files it makes, emptied at start, with a backslash.
 std::string TestFolder();
 

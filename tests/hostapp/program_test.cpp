@@ -185,6 +185,16 @@ TEST_F(HostProgram, BrokenInstallationIsReportedAndNothingStarts)
     auto remove = [](const char* file) {
         return [file](const std::string& f) { DeleteFileA((f + file).c_str()); };
     };
+    // The other build's file in place of this one's: a 64-bit host never loads a 32-bit module.
+    auto otherKind = [](const char* file) {
+        return [file](const std::string& f) {
+            ASSERT_TRUE(CopyFileA((OtherBuildFolder() + file).c_str(), (f + file).c_str(), FALSE))
+                << "the other build's " << file << " (tools/test builds both)";
+        };
+    };
+    const char* other = sizeof(void*) == 8 ? " is a 32-bit module" : " is a 64-bit module";
+    const std::string otherPlugin = std::string("OrvelCmd.plg") + other;
+    const std::string otherKelvor = std::string("kelvor.dll") + other;
     const Case cases[] = {
         {"noplugin", remove("OrvelCmd.plg"), "OrvelCmd.plg", "is missing"},
         {"textplugin",
@@ -192,13 +202,15 @@ TEST_F(HostProgram, BrokenInstallationIsReportedAndNothingStarts)
              remove("OrvelCmd.plg")(f);
              WritePrivateProfileStringA("not", "a", "module", (f + "OrvelCmd.plg").c_str());
          },
-         "OrvelCmd.plg", "damaged or not a 32-bit Windows module"},
+         "OrvelCmd.plg", "damaged or not a " BUILD_KIND " Windows module"},
         {"otherdll",
          [](const std::string& f) {
              CopyFileA((f + "kelvor.dll").c_str(), (f + "OrvelCmd.plg").c_str(), FALSE);
          },
          "OrvelCmd.plg", "lacks the entry point GetPluginInfo"},
         {"nokelvor", remove("kelvor.dll"), "kelvor.dll", "is missing"},
+        {"otherplugin", otherKind("OrvelCmd.plg"), "OrvelCmd.plg", otherPlugin.c_str()},
+        {"otherkelvor", otherKind("kelvor.dll"), "kelvor.dll", otherKelvor.c_str()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -68,11 +68,22 @@ void WatchHostWindow()
     hostProc = (WNDPROC)SetWindowLongPtrA(Host.mainWindow, GWLP_WNDPROC, (LONG_PTR)WatchHost);
 }
 
-DWORD Field(const void* record, int offset)
+// Slot n of a host record (the 4-byte word at 4 * n, or the 8-byte one at 8 * n in the x64
+// layout) holding an address.
+const void* Address(const void* record, int slot)
 {
-    DWORD value;
-    memcpy(&value, (const BYTE*)record + offset, sizeof value);
+    const void* value;
+    memcpy(&value, (const BYTE*)record + slot * HOST_SLOT, sizeof value);
     return value;
+}
+
+// Slot n holding an integer: its low four bytes; the high four of an 8-byte slot must be zero.
+DWORD Field(const void* record, int slot)
+{
+    DWORD value[2] = {0, 0};
+    memcpy(value, (const BYTE*)record + slot * HOST_SLOT, HOST_SLOT);
+    EXPECT_EQ(value[1], 0u) << "the high half of slot " << slot;
+    return value[0];
 }
 
 }  // namespace
@@ -128,16 +139,16 @@ TEST_F(ModuleTest, PluginInfoRecord)
     const void* info = Host.GetPluginInfo();
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(sequence_count(), 0) << "GetPluginInfo touches neither host nor configuration";
-    EXPECT_EQ(Field(info, 0), 24u);
-    const char* name = (const char*)Field(info, 4);
+    EXPECT_EQ(Field(info, 0), (DWORD)HOST_AT(24));
+    const char* name = (const char*)Address(info, 1);
     ASSERT_NE(name, nullptr);
     EXPECT_STREQ(name, "Abrivel");
-    ASSERT_NE(Field(info, 12), 0u);
-    EXPECT_STREQ((const char*)Field(info, 12), "Abrivel");
-    EXPECT_EQ((int)Field(info, 16), 7);
+    ASSERT_NE(Address(info, 3), nullptr);
+    EXPECT_STREQ((const char*)Address(info, 3), "Abrivel");
+    EXPECT_EQ((int)Field(info, 4), 7);
 
     // Four lines joined by CR LF; the last line is the maker's notice, in words of our own.
-    const char* aboutText = (const char*)Field(info, 8);
+    const char* aboutText = (const char*)Address(info, 2);
     ASSERT_NE(aboutText, nullptr);
     std::string about = aboutText;
     std::string head = "Abrivel 1.8.2\r\nType \".help\" for command list\r\n" + std::string(34, '-') +
@@ -147,36 +158,36 @@ TEST_F(ModuleTest, PluginInfoRecord)
     EXPECT_FALSE(notice.empty());
     EXPECT_EQ(notice.find_first_of("\r\n"), std::string::npos) << "no break in or after line 4";
 
-    // The 24-byte records the host reads, made from the settings table; caption and key are the
-    // same text.
-    const BYTE* table = (const BYTE*)Field(info, 20);
+    // The records the host reads (24 bytes, 48 in the x64 layout), made from the settings
+    // table; caption and key are the same text.
+    const BYTE* table = (const BYTE*)Address(info, 5);
     ASSERT_NE(table, nullptr);
     for (int i = 0; i < SETTING_COUNT; i++) {
-        const BYTE* entry = table + 24 * i;
+        const BYTE* entry = table + HOST_AT(24) * i;
         const SettingRow& row = SettingsTable[i];
         SCOPED_TRACE(row.key);
-        ASSERT_NE(Field(entry, 0), 0u);
-        EXPECT_STREQ((const char*)Field(entry, 0), row.key);
-        EXPECT_EQ(Field(entry, 4), row.kind);
-        EXPECT_EQ(Field(entry, 8), Field(entry, 0));
-        EXPECT_EQ((int)Field(entry, 12), row.shownDefault);
-        EXPECT_EQ((int)Field(entry, 16), row.minimum);
-        EXPECT_EQ((int)Field(entry, 20), row.maximum);
+        ASSERT_NE(Address(entry, 0), nullptr);
+        EXPECT_STREQ((const char*)Address(entry, 0), row.key);
+        EXPECT_EQ(Field(entry, 1), row.kind);
+        EXPECT_EQ(Address(entry, 2), Address(entry, 0));
+        EXPECT_EQ((int)Field(entry, 3), row.shownDefault);
+        EXPECT_EQ((int)Field(entry, 4), row.minimum);
+        EXPECT_EQ((int)Field(entry, 5), row.maximum);
     }
-    EXPECT_STREQ((const char*)Field(table + 24 * 6, 0), "Transparency");
+    EXPECT_STREQ((const char*)Address(table + HOST_AT(24) * 6, 0), "Transparency");
 
     // Without layered windows the host is offered the six options before Transparency.
     KelvorSetLayeredAvailable(0);
-    EXPECT_EQ((int)Field(Host.GetPluginInfo(), 16), 6);
+    EXPECT_EQ((int)Field(Host.GetPluginInfo(), 4), 6);
     KelvorSetLayeredAvailable(1);
     EXPECT_EQ(Host.GetPluginInfo(), info);
-    EXPECT_EQ((int)Field(info, 16), 7);
+    EXPECT_EQ((int)Field(info, 4), 7);
 }
 
 TEST_F(ModuleTest, HostRecordUnder112BytesStartsNothing)
 {
     Host.recordMask = RECORD_ALL;
-    for (LONG size : {111L, 0L, -1L, (LONG)0x80000000}) {
+    for (LONG size : {(LONG)HOST_CONTEXT_SIZE - 1, 0L, -1L, (LONG)0x80000000}) {
         SCOPED_TRACE(size);
         Host.context.size = size;
         StartPlugin();
@@ -238,7 +249,7 @@ TEST_F(ModuleTest, BarWindowAndComboBox)
     EXPECT_EQ(WindowText(bar), "OrvelCmd");
     EXPECT_EQ((DWORD)GetWindowLongA(bar, GWL_STYLE),
               (DWORD)(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE));
-    EXPECT_EQ(GetWindowLongA(bar, GWL_USERDATA), 0x49474541);
+    EXPECT_EQ(GetWindowLongPtrA(bar, GWLP_USERDATA), 0x49474541);
     EXPECT_EQ(GetParent(bar), nullptr);
 
     HWND combo = ComboBox();
@@ -279,7 +290,7 @@ TEST_F(ModuleTest, BarWindowAndComboBox)
 
     EXPECT_EQ(Host.record->window, bar);
     EXPECT_EQ(Host.record->flags, 0x80010005u);
-    EXPECT_EQ(memcmp((BYTE*)Host.record + 4, (BYTE*)&before + 4, 208), 0);
+    EXPECT_EQ(memcmp(Host.record->reserved1, before.reserved1, HOST_AT(208)), 0);
     EXPECT_TRUE(GuardsIntact());
 }
 

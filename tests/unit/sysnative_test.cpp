@@ -66,6 +66,35 @@ TEST(NativeFolderAsSeen, SysnativeIsSystem32ToTheProgram)
     }
 }
 
+TEST(MapFolderVariables, TheTwoProgramFoldersMeanThe64BitOnes)
+{
+    const char* files = "C:\\Program Files";
+    const char* common = "C:\\Program Files\\Common Files";
+    struct Case { const char* typed; const char* mapped; };  // null: not mapped
+    const Case cases[] = {
+        {"%ProgramFiles%\\Orvel64\\a.exe", "C:\\Program Files\\Orvel64\\a.exe"},
+        {"\"%programfiles%\\a b.exe\" -x %COMMONPROGRAMFILES%",
+         "\"C:\\Program Files\\a b.exe\" -x C:\\Program Files\\Common Files"},
+        {"%ProgramFiles(x86)%\\a.exe", nullptr},
+        {"%CommonProgramFiles(x86)%\\b", nullptr},
+        {"%ProgramFiles", nullptr},
+        {"%windir%\\System32\\a.exe", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        char mapped[MAX_PATH];
+        EXPECT_EQ(MapFolderVariables(c.typed, files, common, mapped, sizeof mapped), c.mapped != nullptr)
+            << c.typed;
+        if (c.mapped)
+            EXPECT_STREQ(mapped, c.mapped) << c.typed;
+    }
+    // No 64-bit value known, and a buffer a byte short of "C:\Program Files\a" and its NUL.
+    char mapped[32];
+    EXPECT_FALSE(MapFolderVariables("%ProgramFiles%\\a", "", NULL, mapped, sizeof mapped));
+    EXPECT_FALSE(MapFolderVariables("%ProgramFiles%\\a", files, common, mapped, 18));
+    EXPECT_TRUE(MapFolderVariables("%ProgramFiles%\\a", files, common, mapped, 19));
+}
+
 TEST(IsBareName, OnlyNamesWithoutFolderDriveOrSlash)
 {
     EXPECT_TRUE(IsBareName("wsl"));
